@@ -1,0 +1,38 @@
+// kt4470ctl: command-line companion of the terminal.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "ctl_verbs.h"
+
+namespace {
+
+void PrintUsage(FILE* out) {
+    std::fputs(
+        "usage: kt4470ctl <group> <verb> [arguments]\n"
+        "\n",
+        out);
+    kt::ctl::PrintPduHelp(out);
+    kt::ctl::PrintCfgHelp(out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        std::fputs("kt4470ctl: missing command (try --help)\n", stderr);
+        return 2;
+    }
+    const std::string group = args.front();
+    if (group == "--help" || group == "-h" || group == "help") {
+        PrintUsage(stdout);
+        return 0;
+    }
+    std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (group == "pdu") return kt::ctl::RunPdu(rest);
+    if (group == "cfg") return kt::ctl::RunCfg(rest);
+    std::fprintf(stderr, "kt4470ctl: unknown command '%s' (try --help)\n", group.c_str());
+    return 2;
+}
