@@ -1,0 +1,30 @@
+// SMS PDU codec: SMS-SUBMIT built from a command text, SMS-DELIVER (or a
+// stored SUBMIT) decoded to text. Pure string conversions.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace kt::gsm {
+
+// 7-bit GSM default-alphabet code -> 8-bit output character of the decoder.
+extern const std::array<uint8_t, 128> GSMToTextTable;
+
+// Called instead of building anything when the number is empty: the text and
+// caption of the error box to show ("Phone Number Error.\r\nPlease, check
+// settings and try again.", "Error").
+using CodecErrorSink = std::function<void(const std::string& text, const std::string& caption)>;
+
+// Builds the PDU hex text for "AT+CMGS=" followed by one NUL character.
+// Returns false (and leaves pdu untouched) when number is empty, after
+// reporting through onError when given.
+bool TextToPDUConversion(const std::string& text, const std::string& number, std::string& pdu,
+                         const CodecErrorSink& onError = {});
+
+// Decodes one PDU line of an inbox listing. text is cleared first and stays
+// empty when nothing can be decoded. Never reads outside pdu.
+void PDUTextConversion(const std::string& pdu, std::string& text);
+
+}  // namespace kt::gsm
