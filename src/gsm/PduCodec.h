@@ -18,8 +18,11 @@ extern const std::array<uint8_t, 128> GSMToTextTable;
 using CodecErrorSink = std::function<void(const std::string& text, const std::string& caption)>;
 
 // Builds the PDU hex text for "AT+CMGS=" followed by one NUL character.
-// Returns false (and leaves pdu untouched) when number is empty, after
-// reporting through onError when given.
+// Returns false (and leaves pdu untouched) when number is empty or holds no
+// usable address (no digit, more than 20 digits, characters other than
+// digits, blanks and '-' after an optional leading '+'), or when text is
+// longer than one message (160 characters), after reporting through onError
+// when given.
 bool TextToPDUConversion(const std::string& text, const std::string& number, std::string& pdu,
                          const CodecErrorSink& onError = {});
 
