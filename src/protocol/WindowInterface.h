@@ -29,15 +29,15 @@ inline constexpr Rgb kCyan{0, 255, 255};
 using ControlValue = std::pair<std::string, std::string>;
 
 class IWindow {
-public:
+  public:
     virtual ~IWindow() = default;
 
     // Controls read by the engine.
-    virtual bool SmsModeChecked() const = 0;                  // SMSmode
-    virtual std::string ModuleNumber() const = 0;             // BRnumber
-    virtual bool SkipCrLfChecked() const = 0;                 // SkipCRLFcb
-    virtual void SetSkipCrLfChecked(bool checked) = 0;        // runs its click handler if it changes
-    virtual int ActivePageIndex() const = 0;                  // PageControl1, 0-based
+    virtual bool SmsModeChecked() const = 0;            // SMSmode
+    virtual std::string ModuleNumber() const = 0;       // BRnumber
+    virtual bool SkipCrLfChecked() const = 0;           // SkipCRLFcb
+    virtual void SetSkipCrLfChecked(bool checked) = 0;  // runs its click handler if it changes
+    virtual int ActivePageIndex() const = 0;            // PageControl1, 0-based
 
     // Any edit by object name (Hersteller, TimeZone, NNumber3, ...). Unknown names read
     // as empty and are ignored on write.
@@ -69,14 +69,14 @@ struct LocalTime {
 };
 
 class IClock {
-public:
+  public:
     virtual ~IClock() = default;
     virtual LocalTime Now() const = 0;
 };
 
 // The real local clock of the machine.
 class SystemClock : public IClock {
-public:
+  public:
     LocalTime Now() const override;
 };
 

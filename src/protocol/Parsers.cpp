@@ -1,0 +1,264 @@
+// Modem-reply parsers (run by the receive path on the raw reception) and the
+// page reply parser (run by the timer on LastReply). Every scan is bounded by
+// the text's length and by its limit.
+#include <string>
+#include <vector>
+
+#include "gsm/PduCodec.h"
+#include "protocol/Engine.h"
+#include "protocol/TextPos.h"
+
+namespace kt::protocol {
+
+using text::At;
+using text::Copy;
+using text::CutBefore;
+using text::Len;
+
+namespace {
+
+constexpr int kLimit = 250;         // positions at or past it count as not found
+constexpr int kCharSetLimit = 254;  // the character-set answer may run longer
+constexpr int kInboxLimit = 254;
+
+// The modem echoes the AT command as its first line: the position of the
+// first line break from position 2 on (or the limit, or one past the end).
+int SkipEchoLine(const std::string& s, int limit) {
+    int p = 1;
+    do {
+        ++p;
+    } while (p <= Len(s) && p < limit && !text::IsLineBreak(At(s, p)));
+    return p;
+}
+
+// From one past p, skip the line ends (characters below 32).
+int SkipControls(const std::string& s, int p, int limit) {
+    ++p;
+    while (p <= Len(s) && p < limit && At(s, p) < 32)
+        ++p;
+    return p;
+}
+
+// The answer line that starts at p: up to the first CR, ignoring the very
+// last character of the reception. Empty when no CR ends it.
+std::string AnswerLine(const std::string& s, int p) {
+    return CutBefore(Copy(s, p, Len(s) - p), '\r');
+}
+
+bool FoundWithin(const std::string& s, int p, int limit) {
+    return p < limit && p <= Len(s) + 1;
+}
+
+// Second scan of the clock and character-set answers: to the first '"' or
+// ':', stepping over a ':'.
+int ScanToValue(const std::string& s, int limit) {
+    int p = SkipEchoLine(s, limit) + 1;
+    while (p <= Len(s) && p < limit && At(s, p) != '"' && At(s, p) != ':')
+        ++p;
+    if (At(s, p) == ':') ++p;
+    return p;
+}
+
+}  // namespace
+
+void ProtocolEngine::ManufacturerParser(const std::string& raw) {
+    if (!WantManufacturer) return;
+    const int p = SkipControls(raw, SkipEchoLine(raw, kLimit), kLimit);
+    if (!FoundWithin(raw, p, kLimit)) return;
+    const std::string value = AnswerLine(raw, p);
+    if (value.empty()) return;  // only the echo so far: try the next reception
+    ManufacturerText = value;
+    WantManufacturer = false;
+}
+
+void ProtocolEngine::ModelParser(const std::string& raw) {
+    if (!WantModel) return;
+    const int p = SkipControls(raw, SkipEchoLine(raw, kLimit), kLimit);
+    if (!FoundWithin(raw, p, kLimit)) return;
+    const std::string value = AnswerLine(raw, p);
+    if (!value.empty()) ModelText = value;
+    WantModel = false;
+}
+
+void ProtocolEngine::DateTimeParser(const std::string& raw) {
+    if (!WantDateTime) return;
+    int p = ScanToValue(raw, kLimit);
+    if (p >= kLimit) return;
+    if (At(raw, p) == ' ') ++p;
+    const std::string value = AnswerLine(raw, p);
+    if (!value.empty()) DateTimeText = value;  // a quoted clock keeps its quotes
+    WantDateTime = false;
+}
+
+void ProtocolEngine::CharSetParser(const std::string& raw) {
+    if (!WantCharSet) return;
+    if (ScanToValue(raw, kCharSetLimit) < kCharSetLimit) WantCharSet = false;
+}
+
+void ProtocolEngine::SmsFormatParser(const std::string& raw) {
+    if (!WantSmsFormat) return;
+    int p = SkipEchoLine(raw, kLimit) + 1;
+    while (p <= Len(raw) && p < kLimit && At(raw, p) != ' ')
+        ++p;
+    if (!FoundWithin(raw, p, kLimit)) return;
+    if (p + 1 <= Len(raw)) SmsFormatChar = static_cast<char>(At(raw, p + 1));
+    WantSmsFormat = false;
+}
+
+void ProtocolEngine::FormatEchoParser(const std::string& raw) {
+    if (!WantFormatEcho) return;
+    const int p = SkipControls(raw, SkipEchoLine(raw, kLimit), kLimit);
+    if (FoundWithin(raw, p, kLimit)) WantFormatEcho = false;
+}
+
+void ProtocolEngine::InboxParser(const std::string& raw) {
+    if (!WantInbox) return;
+    const int len = Len(raw);
+    auto atEnd = [len](int p) { return p >= len || p >= kInboxLimit; };
+
+    [&] {
+        // The listing header "+CMGL:".
+        int p = 6;
+        while (p < len && p <= kInboxLimit && Copy(raw, p - 5, 5) != "CMGL:")
+            ++p;
+        if (atEnd(p)) return;
+        // Rest of the header line, then the line end.
+        while (At(raw, p) > 13 && p < len && p <= kInboxLimit)
+            ++p;
+        if (atEnd(p)) return;
+        while (At(raw, p) <= 32 && p < len && p <= kInboxLimit)
+            ++p;
+        if (atEnd(p)) return;
+        // The message line (the reception's last character is never part of it).
+        std::string line;
+        while (p < len && p <= kInboxLimit && At(raw, p) > 32)
+            line += static_cast<char>(At(raw, p++));
+
+        if (window_.SmsModeChecked())
+            kt::gsm::PDUTextConversion(line, InboxText);
+        else
+            InboxText = line;
+        ShowInboxText();
+
+        // Message index: the digits before the first comma at positions 2..35.
+        int comma = 0;
+        for (int i = 2; i <= 35 && i <= len; ++i)
+            if (At(raw, i) == ',') {
+                comma = i;
+                break;
+            }
+        if (comma == 0) return;
+        int digits = 0;
+        while (digits < 3 && text::IsDigit(At(raw, comma - 1 - digits)))
+            ++digits;
+        if (digits == 0 || !DeleteIncoming) return;
+        SendStrings("AT+CMGD=", 8);
+        SendStrings(Copy(raw, comma - digits, digits), digits);
+        SendCR();
+    }();
+
+    InboxPollHold = false;
+    WantInbox = false;
+}
+
+void ProtocolEngine::ShowInboxText() {
+    // The module's answer, so the operator sees it in SMS mode too.
+    std::string shown = InboxText;
+    while (!shown.empty() && (shown.back() == '\r' || shown.back() == '\n'))
+        shown.pop_back();
+    if (shown.empty()) return;
+    std::string memo = window_.MemoText(Memo::SmsInput);
+    memo += shown;
+    memo += "\r\n";
+    window_.SetMemoText(Memo::SmsInput, memo);
+}
+
+namespace {
+
+void PhonePage(const std::string& reply, std::vector<ControlValue>& out) {
+    const int colon = text::Pos(':', reply);
+    const std::string key = Copy(reply, 1, colon - 1);
+    if (key.empty()) return;
+    const std::string value = CutBefore(Copy(reply, colon + 2, 20), ' ');
+
+    const unsigned char d = At(key, 4);
+    if (Len(key) >= 4 && d >= '1' && d <= '7') {
+        out.emplace_back("NNumber" + std::string(1, static_cast<char>(d)), value);
+        return;
+    }
+    // Phone-book listing.
+    if (At(reply, 1) != 'N' && At(reply, 2) != 'N') return;
+    if (At(reply, 2) == '1') out.emplace_back("PBnr1", value);
+    std::string rest = reply;
+    int p = 1;
+    for (int i = 0; i < 7; ++i) {
+        if ((At(rest, p) == 'N' || At(rest, p + 1) == 'N') && At(rest, p) != 'I') {
+            rest = text::From(rest, p + 1);
+            const int b = text::Pos(' ', rest);
+            const std::string entry = Copy(rest, 4, b - 4);
+            const unsigned char n = At(rest, 2);
+            if (n >= '1' && n <= '7') out.emplace_back("PBnr" + std::string(1, static_cast<char>(n)), entry);
+            p = b;
+        }
+    }
+}
+
+// The two-digit slot number at the start of a text reply.
+int SlotNumber(const std::string& reply) {
+    return (static_cast<int>(At(reply, 1)) - 48) * 10 + (static_cast<int>(At(reply, 2)) - 48);
+}
+
+void GprsPage(const std::string& reply, std::vector<ControlValue>& out) {
+    static const std::pair<const char*, const char*> kRows[] = {
+        {"PASSWORD", "Password"},
+        {"UserID", "UserID"},
+        {"Password FTP", "PasswordFTP"},
+        {"UserName FTP", "UserNameFTP"},
+        {"Remote Host", "HTTPhostName"},
+        {"IP address", "IPaddress"},
+        {"APN", "APN"},
+        {"FTPHOST", "FTPHostName"},
+        {"DirName", "DirName"},
+        {"FTP host", "FTPHostName"},
+        {"HTTP Host", "HTTPhostName"},
+    };
+    const int colon = text::Pos(':', reply);
+    const std::string key = Copy(reply, 1, colon - 1);
+    if (key.empty()) return;
+    const std::string value = Copy(reply, colon + 2, Len(reply) - colon - 2);
+    for (const auto& [k, control] : kRows)
+        if (key == k) out.emplace_back(control, value);
+}
+
+}  // namespace
+
+std::vector<ControlValue> ProtocolEngine::PageReplyParser() const {
+    std::vector<ControlValue> out;
+    if (window_.SmsModeChecked() || LastReply.empty() || !ReplyToShow) return out;
+    const std::string& reply = LastReply;
+    switch (window_.ActivePageIndex()) {
+        case 1:
+            PhonePage(reply, out);
+            break;
+        case 2: {
+            const int nn = SlotNumber(reply);
+            if (nn >= 1 && nn <= 57) out.emplace_back("TXTSMS" + std::to_string(nn), text::From(reply, 5));
+            break;
+        }
+        case 3:
+        case 4: {
+            const int nn = SlotNumber(reply);
+            if (nn >= 1 && nn <= 97)
+                out.emplace_back("iTXTSMS" + std::to_string(nn), Copy(reply, 5, Len(reply) - 5));
+            break;
+        }
+        case 10:
+            GprsPage(reply, out);
+            break;
+        default:
+            break;
+    }
+    return out;
+}
+
+}  // namespace kt::protocol
