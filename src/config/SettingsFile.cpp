@@ -1,0 +1,210 @@
+#include "config/SettingsFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+namespace kt::config {
+
+namespace {
+
+std::string ErrnoText(int err) {
+    return std::strerror(err);
+}
+
+void SetError(std::string* error, std::string text) {
+    if (error) *error = std::move(text);
+}
+
+// No write permission bits at all: the file is read-only for everybody, root
+// included (root's access() would say writable, so look at the mode itself).
+bool MarkedReadOnly(const struct stat& st) {
+    return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+bool WritableByUs(const std::string& path) {
+    return faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
+class Fd {
+  public:
+    explicit Fd(int fd) : fd_(fd) {}
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    ~Fd() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    int get() const { return fd_; }
+    // Closes now and reports the result (a failing close can mean lost data).
+    int Close() {
+        const int rc = ::close(fd_);
+        fd_ = -1;
+        return rc;
+    }
+
+  private:
+    int fd_;
+};
+
+std::string DirectoryOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+std::string BaseOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool WriteAll(const WriteFn& write, int fd, const uint8_t* data, std::size_t length, int& err) {
+    std::size_t done = 0;
+    while (done < length) {
+        const ssize_t n =
+            write ? write(fd, data + done, length - done) : ::write(fd, data + done, length - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            err = n < 0 ? errno : ENOSPC;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+Reporter WindowReporter(protocol::IWindow& window) {
+    return [&window](const std::string& text, const std::string& caption) {
+        window.ShowMessage(text, caption, protocol::MsgIcon::Warning);
+    };
+}
+
+bool LoadRecordFile(const std::string& path, ConfigRecord& rec, std::string* error, bool requireWritable) {
+    // Non-blocking so that a FIFO in the file's place cannot hang start-up.
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (fd.get() < 0) {
+        SetError(error, "cannot open " + path + ": " + ErrnoText(errno));
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) {
+        SetError(error, "cannot open " + path + ": " + ErrnoText(errno));
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        SetError(error, path + " is not a regular file");
+        return false;
+    }
+    if (requireWritable && (MarkedReadOnly(st) || !WritableByUs(path))) {
+        SetError(error, path + " is read-only");
+        return false;
+    }
+    ConfigRecord::Image buf{};
+    std::size_t got = 0;
+    while (got < buf.size()) {
+        const ssize_t n = ::read(fd.get(), buf.data() + got, buf.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            SetError(error, "cannot read " + path + ": " + ErrnoText(errno));
+            return false;
+        }
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    if (got < buf.size()) {
+        SetError(error, path + " holds " + std::to_string(got) + " bytes, a settings record needs " +
+                            std::to_string(kRecordSize));
+        return false;
+    }
+    rec.Bytes() = buf;
+    return true;
+}
+
+bool SaveRecordFile(const std::string& path, const ConfigRecord& rec, std::string* error,
+                    const WriteFn& write) {
+    // A symbolic link stays a link: the file it points to is replaced.
+    std::string target = path;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
+        if (!real) {
+            SetError(error, "cannot resolve " + path + ": " + ErrnoText(errno));
+            return false;
+        }
+        target = real.get();
+    }
+
+    bool exists = false;
+    if (::stat(target.c_str(), &st) == 0) {
+        exists = true;
+        if (!S_ISREG(st.st_mode)) {
+            SetError(error, path + " is not a regular file");
+            return false;
+        }
+        if (MarkedReadOnly(st) || !WritableByUs(target)) {
+            SetError(error, path + " is read-only");
+            return false;
+        }
+    } else if (errno != ENOENT) {
+        SetError(error, "cannot access " + path + ": " + ErrnoText(errno));
+        return false;
+    }
+
+    std::string temp = DirectoryOf(target) + "/." + BaseOf(target) + ".XXXXXX";
+    Fd fd(::mkstemp(temp.data()));  // mode 0600
+    if (fd.get() < 0) {
+        SetError(error, "cannot create a temporary file beside " + path + ": " + ErrnoText(errno));
+        return false;
+    }
+
+    auto fail = [&](const std::string& what, int err) {
+        if (fd.get() >= 0) fd.Close();
+        ::unlink(temp.c_str());
+        SetError(error, what + " " + path + ": " + ErrnoText(err));
+        return false;
+    };
+
+    if (exists) {
+        if (::fchmod(fd.get(), st.st_mode & 07777) != 0) return fail("cannot set the permissions of", errno);
+        // Only root can give the file away; for anybody else the owner is already right.
+        if (st.st_uid != ::geteuid() || st.st_gid != ::getegid()) {
+            if (::fchown(fd.get(), st.st_uid, st.st_gid) != 0) {
+                // Keeping the old owner is best effort: the file is still ours to write.
+            }
+        }
+    }
+    int err = 0;
+    if (!WriteAll(write, fd.get(), rec.Bytes().data(), rec.Bytes().size(), err))
+        return fail("cannot write", err);
+    if (::fsync(fd.get()) != 0) return fail("cannot write", errno);
+    if (fd.Close() != 0) return fail("cannot write", errno);
+    if (::rename(temp.c_str(), target.c_str()) != 0) return fail("cannot replace", errno);
+
+    // Make the rename itself durable. The new file is complete either way, and
+    // some file systems refuse to sync a directory, so a failure here is ignored.
+    Fd dir(::open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() >= 0) ::fsync(dir.get());
+    return true;
+}
+
+bool ReadCFGFile(const std::string& path, ConfigRecord& rec, const Reporter& report) {
+    if (LoadRecordFile(path, rec, nullptr, /*requireWritable=*/true)) return true;
+    if (report) report(kAccessErrorText, kWarningCaption);
+    return false;
+}
+
+bool WriteCFGFile(const std::string& path, const ConfigRecord& rec, const Reporter& report,
+                  const WriteFn& write) {
+    if (SaveRecordFile(path, rec, nullptr, write)) return true;
+    if (report) report(kAccessErrorText, kWarningCaption);
+    return false;
+}
+
+}  // namespace kt::config

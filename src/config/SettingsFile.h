@@ -1,0 +1,54 @@
+// The settings file: the 4200-byte record written byte for byte, nothing else.
+// Saving is atomic: the new record goes to a temporary file beside the old one,
+// is flushed to disk and then renamed over it, so a failed save (disk full,
+// no permission) leaves the old file whole.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+#include "config/ConfigRecord.h"
+#include "protocol/WindowInterface.h"
+
+namespace kt::config {
+
+inline constexpr const char* kSettingsFileName = "KT4470.cfg";
+inline constexpr const char* kAccessErrorText = "KT4470.cfg access error";
+inline constexpr const char* kWarningCaption = "Warning";
+
+// Shows a failure to the operator: the message text and the box caption.
+using Reporter = std::function<void(const std::string& text, const std::string& caption)>;
+
+// A reporter that shows the message as a warning box of the window.
+Reporter WindowReporter(protocol::IWindow& window);
+
+// The write(2) used for the record; tests swap it to inject failures such as a full disk.
+using WriteFn = std::function<ssize_t(int fd, const void* data, std::size_t length)>;
+
+// Reads the first 4200 bytes of the file into rec. A missing, unreadable or
+// shorter file leaves rec as it was; with requireWritable, so does a file that
+// is marked read-only (no write permission bits, checked even for root) or
+// that this process may not write. On failure *error (if given) says why.
+bool LoadRecordFile(const std::string& path, ConfigRecord& rec, std::string* error,
+                    bool requireWritable = false);
+
+// Writes rec atomically as a file of exactly 4200 bytes. An existing file keeps
+// its permission bits and owner; a new one is readable and writable by its owner
+// only (it holds passwords). A file marked read-only is not replaced. On failure
+// the old file is left exactly as it was and no temporary file remains.
+bool SaveRecordFile(const std::string& path, const ConfigRecord& rec, std::string* error,
+                    const WriteFn& write = {});
+
+// The window's start-up read: on any failure (including a read-only file, which
+// could not be saved later) the warning "KT4470.cfg access error" is shown and
+// rec stays as it was.
+bool ReadCFGFile(const std::string& path, ConfigRecord& rec, const Reporter& report);
+
+// The file part of a save: on any failure the same warning, the file untouched.
+bool WriteCFGFile(const std::string& path, const ConfigRecord& rec, const Reporter& report,
+                  const WriteFn& write = {});
+
+}  // namespace kt::config

@@ -1,0 +1,280 @@
+#include "config/SettingsFile.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace kt::config {
+namespace {
+
+class SettingsFileTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/kt-cfg-XXXXXX";
+        ASSERT_NE(::mkdtemp(tmpl), nullptr);
+        dir_ = tmpl;
+        path_ = dir_ + "/KT4470.cfg";
+    }
+    void TearDown() override {
+        for (const auto& name : Entries())
+            ::unlink((dir_ + "/" + name).c_str());
+        ::rmdir(dir_.c_str());
+    }
+
+    std::vector<std::string> Entries() const {
+        std::vector<std::string> names;
+        if (DIR* d = ::opendir(dir_.c_str())) {
+            while (dirent* e = ::readdir(d)) {
+                const std::string n = e->d_name;
+                if (n != "." && n != "..") names.push_back(n);
+            }
+            ::closedir(d);
+        }
+        return names;
+    }
+
+    static std::string Slurp(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    static void Put(const std::string& path, const std::string& bytes) {
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    }
+    static mode_t Mode(const std::string& path) {
+        struct stat st {};
+        EXPECT_EQ(::stat(path.c_str(), &st), 0);
+        return st.st_mode & 07777;
+    }
+    static std::string Noise(std::size_t n, unsigned seed) {
+        std::mt19937 gen(seed);
+        std::string s(n, '\0');
+        for (char& c : s)
+            c = static_cast<char>(gen());
+        return s;
+    }
+    static std::string Image(const ConfigRecord& rec) {
+        return std::string(reinterpret_cast<const char*>(rec.Bytes().data()), rec.Bytes().size());
+    }
+
+    // Records each warning shown.
+    Reporter Recorder() {
+        return [this](const std::string& text, const std::string& caption) {
+            warnings_.push_back(caption + ": " + text);
+        };
+    }
+    static std::vector<std::string> OneWarning() { return {"Warning: KT4470.cfg access error"}; }
+
+    std::string dir_, path_;
+    std::vector<std::string> warnings_;
+};
+
+TEST_F(SettingsFileTest, SavedFileIsTheRecordAndReadsBackIdentically) {
+    ConfigRecord rec;
+    rec.Bytes() = {};
+    const std::string noise = Noise(kRecordSize, 1);
+    std::copy(noise.begin(), noise.end(), rec.Bytes().begin());
+    ASSERT_TRUE(WriteCFGFile(path_, rec, Recorder()));
+    EXPECT_EQ(Slurp(path_), noise);
+
+    ConfigRecord back;
+    ASSERT_TRUE(ReadCFGFile(path_, back, Recorder()));
+    EXPECT_EQ(back, rec);
+    EXPECT_TRUE(warnings_.empty());
+    EXPECT_EQ(Entries(), std::vector<std::string>{"KT4470.cfg"});  // no temporary file left
+}
+
+TEST_F(SettingsFileTest, NewFileIsPrivateAndExistingFileKeepsItsMode) {
+    ConfigRecord rec;
+    ASSERT_TRUE(WriteCFGFile(path_, rec, Recorder()));
+    EXPECT_EQ(Mode(path_), 0600u);
+
+    ASSERT_EQ(::chmod(path_.c_str(), 0640), 0);
+    rec.SetApn("internet");
+    ASSERT_TRUE(WriteCFGFile(path_, rec, Recorder()));
+    EXPECT_EQ(Mode(path_), 0640u);
+    EXPECT_TRUE(warnings_.empty());
+}
+
+TEST_F(SettingsFileTest, ReservedAndPadBytesSurviveALoadAndSave) {
+    const std::string original = Noise(kRecordSize, 2);
+    Put(path_, original);
+    ConfigRecord rec;
+    ASSERT_TRUE(ReadCFGFile(path_, rec, Recorder()));
+    rec.SetPortIndex(5);  // bytes 4..7
+    ASSERT_TRUE(WriteCFGFile(path_, rec, Recorder()));
+    const std::string saved = Slurp(path_);
+    ASSERT_EQ(saved.size(), kRecordSize);
+    EXPECT_EQ(saved.substr(0, 4), original.substr(0, 4));
+    EXPECT_EQ(saved.substr(4, 4), std::string("\x05\0\0\0", 4));
+    EXPECT_EQ(saved.substr(8), original.substr(8));
+}
+
+TEST_F(SettingsFileTest, LongerFileIsReadAndShortenedByTheNextSave) {
+    const std::string original = Noise(kRecordSize + 800, 3);
+    Put(path_, original);
+    ConfigRecord rec;
+    ASSERT_TRUE(ReadCFGFile(path_, rec, Recorder()));
+    EXPECT_EQ(Image(rec), original.substr(0, kRecordSize));
+    ASSERT_TRUE(WriteCFGFile(path_, rec, Recorder()));
+    EXPECT_EQ(Slurp(path_), original.substr(0, kRecordSize));
+}
+
+TEST_F(SettingsFileTest, MissingShortOrNonRegularFileWarnsAndKeepsTheRecord) {
+    ConfigRecord rec;
+    rec.SetModuleNumber("+4911");
+    const ConfigRecord before = rec;
+
+    EXPECT_FALSE(ReadCFGFile(path_, rec, Recorder()));  // missing
+    Put(path_, Noise(kRecordSize - 1, 4));
+    EXPECT_FALSE(ReadCFGFile(path_, rec, Recorder()));  // one byte short
+    Put(path_, "");
+    EXPECT_FALSE(ReadCFGFile(path_, rec, Recorder()));  // empty
+    ::unlink(path_.c_str());
+    ASSERT_EQ(::mkdir(path_.c_str(), 0755), 0);
+    EXPECT_FALSE(ReadCFGFile(path_, rec, Recorder()));  // a directory
+    EXPECT_FALSE(WriteCFGFile(path_, rec, Recorder()));
+    ::rmdir(path_.c_str());
+
+    EXPECT_EQ(rec, before);
+    EXPECT_EQ(warnings_, std::vector<std::string>(5, OneWarning().front()));
+}
+
+TEST_F(SettingsFileTest, ReadOnlyFileWarnsOnReadAndOnSaveAndIsNeverChanged) {
+    // Checked on the mode bits, so this holds when the tests run as root too.
+    const std::string original = Noise(kRecordSize, 5);
+    Put(path_, original);
+    ASSERT_EQ(::chmod(path_.c_str(), 0444), 0);
+
+    ConfigRecord rec;
+    EXPECT_FALSE(ReadCFGFile(path_, rec, Recorder()));
+    EXPECT_EQ(rec, ConfigRecord());  // not loaded, as a missing file would not be
+    EXPECT_EQ(warnings_, OneWarning());
+
+    rec.SetPortIndex(3);
+    EXPECT_FALSE(WriteCFGFile(path_, rec, Recorder()));
+    EXPECT_EQ(warnings_.size(), 2u);
+    EXPECT_EQ(Slurp(path_), original);
+    EXPECT_EQ(Mode(path_), 0444u);
+    EXPECT_EQ(Entries(), std::vector<std::string>{"KT4470.cfg"});
+
+    // Inspecting it (kt4470ctl cfg show) is fine.
+    std::string error;
+    EXPECT_TRUE(LoadRecordFile(path_, rec, &error));
+    EXPECT_EQ(Image(rec), original);
+}
+
+TEST_F(SettingsFileTest, FailedWriteLeavesTheOldFileWholeAndNoTemporaryFile) {
+    const std::string original = Noise(kRecordSize, 6);
+    Put(path_, original);
+    ASSERT_EQ(::chmod(path_.c_str(), 0640), 0);
+    ConfigRecord rec;
+    rec.SetFtpPassword("new");
+
+    // The disk fills up after 1000 bytes.
+    std::size_t written = 0;
+    const WriteFn diskFull = [&](int fd, const void* data, std::size_t len) -> ssize_t {
+        if (written >= 1000) {
+            errno = ENOSPC;
+            return -1;
+        }
+        const ssize_t n = ::write(fd, data, std::min<std::size_t>(len, 1000 - written));
+        if (n > 0) written += std::size_t(n);
+        return n;
+    };
+    EXPECT_FALSE(WriteCFGFile(path_, rec, Recorder(), diskFull));
+    // A write that makes no progress at all must not loop forever.
+    const WriteFn stuck = [](int, const void*, std::size_t) -> ssize_t { return 0; };
+    EXPECT_FALSE(WriteCFGFile(path_, rec, Recorder(), stuck));
+
+    EXPECT_EQ(warnings_, std::vector<std::string>(2, OneWarning().front()));
+    EXPECT_EQ(Slurp(path_), original);
+    EXPECT_EQ(Mode(path_), 0640u);
+    EXPECT_EQ(Entries(), std::vector<std::string>{"KT4470.cfg"});
+
+    std::string error;
+    EXPECT_FALSE(SaveRecordFile(path_, rec, &error, diskFull));
+    EXPECT_NE(error.find("No space left"), std::string::npos) << error;
+}
+
+TEST_F(SettingsFileTest, ShortAndInterruptedWritesAreResumed) {
+    ConfigRecord rec;
+    rec.SetHttpHost("example.org");
+    bool interrupted = false;
+    const WriteFn dribble = [&](int fd, const void* data, std::size_t len) -> ssize_t {
+        if (!interrupted) {
+            interrupted = true;
+            errno = EINTR;
+            return -1;
+        }
+        return ::write(fd, data, std::min<std::size_t>(len, 7));
+    };
+    ASSERT_TRUE(WriteCFGFile(path_, rec, Recorder(), dribble));
+    EXPECT_EQ(Slurp(path_), Image(rec));
+}
+
+TEST_F(SettingsFileTest, SymbolicLinkStaysALinkToTheSavedFile) {
+    const std::string real = dir_ + "/real.cfg";
+    Put(real, Noise(kRecordSize, 7));
+    ASSERT_EQ(::chmod(real.c_str(), 0660), 0);
+    ASSERT_EQ(::symlink("real.cfg", path_.c_str()), 0);
+    ConfigRecord rec;
+    rec.SetGprsUser("user");
+    ASSERT_TRUE(WriteCFGFile(path_, rec, Recorder()));
+    struct stat st {};
+    ASSERT_EQ(::lstat(path_.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(Slurp(real), Image(rec));
+    EXPECT_EQ(Mode(real), 0660u);
+}
+
+// The window's warning box through the window interface.
+class MessageOnlyWindow : public protocol::IWindow {
+  public:
+    bool SmsModeChecked() const override { return false; }
+    std::string ModuleNumber() const override { return {}; }
+    bool SkipCrLfChecked() const override { return false; }
+    void SetSkipCrLfChecked(bool) override {}
+    int ActivePageIndex() const override { return 0; }
+    std::string ControlText(const std::string&) const override { return {}; }
+    void SetControlText(const std::string&, const std::string&) override {}
+    int MemoLineCount(protocol::Memo) const override { return 0; }
+    std::string MemoLine(protocol::Memo, int) const override { return {}; }
+    void SetMemoLine(protocol::Memo, int, const std::string&) override {}
+    void AppendMemoLine(protocol::Memo, const std::string&) override {}
+    std::string MemoText(protocol::Memo) const override { return {}; }
+    void SetMemoText(protocol::Memo, const std::string&) override {}
+    void SetStatusColor(protocol::Rgb) override {}
+    void SetStatusText(const std::string&) override {}
+    void SetBusyCursor(bool) override {}
+    void ShowMessage(const std::string& text, const std::string& caption, protocol::MsgIcon icon) override {
+        shown.push_back({text, caption, icon});
+    }
+    struct Shown {
+        std::string text, caption;
+        protocol::MsgIcon icon;
+    };
+    std::vector<Shown> shown;
+};
+
+TEST_F(SettingsFileTest, WindowReporterShowsAWarningBox) {
+    MessageOnlyWindow window;
+    ConfigRecord rec;
+    EXPECT_FALSE(ReadCFGFile(path_, rec, WindowReporter(window)));
+    ASSERT_EQ(window.shown.size(), 1u);
+    EXPECT_EQ(window.shown[0].text, "KT4470.cfg access error");
+    EXPECT_EQ(window.shown[0].caption, "Warning");
+    EXPECT_EQ(window.shown[0].icon, protocol::MsgIcon::Warning);
+}
+
+}  // namespace
+}  // namespace kt::config
