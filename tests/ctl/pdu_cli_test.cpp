@@ -1,0 +1,134 @@
+// kt4470ctl pdu run as a process: stdout, stderr and exit status.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct CtlRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Slurp(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+// Runs the built tool with args; output goes through files so that neither
+// stream can fill a pipe and stall the child.
+CtlRun Ctl(const std::vector<std::string>& args) {
+    char outName[] = "/tmp/kt4470ctl-out-XXXXXX";
+    char errName[] = "/tmp/kt4470ctl-err-XXXXXX";
+    const int outFd = mkstemp(outName);
+    const int errFd = mkstemp(errName);
+    CtlRun r;
+    if (outFd < 0 || errFd < 0) {
+        ADD_FAILURE() << "mkstemp failed";
+        return r;
+    }
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(KT4470CTL));
+    for (const auto& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(outFd, 1);
+        dup2(errFd, 2);
+        execv(KT4470CTL, argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) r.status = WEXITSTATUS(status);
+    close(outFd);
+    close(errFd);
+    r.out = Slurp(outName);
+    r.err = Slurp(errName);
+    unlink(outName);
+    unlink(errName);
+    return r;
+}
+
+void ExpectBadArguments(const std::vector<std::string>& args) {
+    std::string line;
+    for (const auto& a : args)
+        line += a + " ";
+    const CtlRun r = Ctl(args);
+    EXPECT_EQ(r.status, 2) << line;
+    EXPECT_EQ(r.out, "") << line;
+    // One line on stderr.
+    ASSERT_FALSE(r.err.empty()) << line;
+    EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << line << r.err;
+}
+
+}  // namespace
+
+TEST(CtlPduCli, EncodeWorkedExample) {
+    const CtlRun r = Ctl({"pdu", "encode", "--to", "+12345", "GETST\\r"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "00113005912143F500000B06C722754A6D00\n");
+    EXPECT_EQ(r.err, "");
+    // Option after the text, and the --to=NUMBER form.
+    EXPECT_EQ(Ctl({"pdu", "encode", "GETST\\r", "--to=+12345"}).out, r.out);
+    EXPECT_EQ(Ctl({"pdu", "encode", "--to", "12345678", "GETST\\r"}).out.substr(6, 14), "08812143658700");
+}
+
+TEST(CtlPduCli, DecodeShowsEscapedText) {
+    CtlRun r = Ctl({"pdu", "decode", "00113005912143F500000B06C722754A6D00"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "GETST\\r\n");
+    // Lower-case input is accepted by the tool.
+    EXPECT_EQ(Ctl({"pdu", "decode", "00113005912143f500000b06c722754a6d00"}).out, "GETST\\r\n");
+    r = Ctl({"pdu", "decode", "07917283010010F5040BC87238880900F10000993092516195800AE8329BFD4697D9EC37"});
+    EXPECT_EQ(r.out, "hellohello\n");
+    // Bytes outside printable ASCII and the backslash come out escaped.
+    const CtlRun enc = Ctl({"pdu", "encode", "--to", "+1", "\\x00\\x7C\\\\\\t\\x7B"});
+    ASSERT_EQ(enc.status, 0) << enc.err;
+    r = Ctl({"pdu", "decode", enc.out.substr(0, enc.out.size() - 1)});
+    EXPECT_EQ(r.out, "@\\xF6*\\xE7\\xE4\n");
+    // Nothing to decode: an empty line.
+    r = Ctl({"pdu", "decode", "0000000000"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "\n");
+}
+
+TEST(CtlPduCli, BadArguments) {
+    ExpectBadArguments({"pdu"});
+    ExpectBadArguments({"pdu", "frobnicate"});
+    ExpectBadArguments({"pdu", "encode", "GETST\\r"});
+    ExpectBadArguments({"pdu", "encode", "--to"});
+    ExpectBadArguments({"pdu", "encode", "--to", "+12345"});
+    ExpectBadArguments({"pdu", "encode", "--to", "+12345", "A", "B"});
+    ExpectBadArguments({"pdu", "encode", "--to", "+12345", "--verbose", "A"});
+    ExpectBadArguments({"pdu", "encode", "--to", "+12345", "GETST\\q"});
+    ExpectBadArguments({"pdu", "encode", "--to", "+12345", "GETST\\"});
+    ExpectBadArguments({"pdu", "encode", "--to", "", "GETST\\r"});
+    ExpectBadArguments({"pdu", "decode"});
+    ExpectBadArguments({"pdu", "decode", "0011", "22"});
+    ExpectBadArguments({"pdu", "decode", "00 11"});
+    ExpectBadArguments({"pdu", "decode", "--raw", "0011"});
+    // The empty number names the fault.
+    EXPECT_NE(Ctl({"pdu", "encode", "--to", "", "X"}).err.find("Phone Number Error."), std::string::npos);
+}
+
+TEST(CtlPduCli, Help) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"pdu", "--help"}, {"pdu", "encode", "--help"}, {"--help"}}) {
+        const CtlRun r = Ctl(args);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_NE(r.out.find("pdu encode --to NUMBER TEXT"), std::string::npos);
+        EXPECT_NE(r.out.find("pdu decode HEX"), std::string::npos);
+    }
+}

@@ -1,0 +1,18 @@
+// Byte strings on the command line: backslash escapes for the bytes a shell
+// argument or a terminal line cannot carry plainly.
+#pragma once
+
+#include <string>
+
+namespace kt::ctl {
+
+// Turns \r, \n, \t, \\ and \xHH (two hex digits, either case) into their
+// bytes; every other character stands for itself. Returns false and says why
+// in error on an unknown escape, a lone trailing backslash or a short \x.
+bool Unescape(const std::string& in, std::string& out, std::string& error);
+
+// The reverse for output: printable ASCII as is except the backslash; CR, LF
+// and TAB as \r, \n, \t; every other byte as \xHH (upper-case digits).
+std::string Escape(const std::string& in);
+
+}  // namespace kt::ctl
