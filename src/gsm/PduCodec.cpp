@@ -119,29 +119,35 @@ bool TextToPDUConversion(const std::string& text, const std::string& number, std
     // The address digits: blanks and dashes typed for readability are left
     // out, so that the length octet and the semi-octets agree. Anything else
     // that is not a digit would send the message to a number nobody typed.
-    std::string digits;
-    digits.reserve(number.size());
+    char digits[kMaxAddressDigits];
+    std::size_t count = 0;
     for (std::size_t i = international ? 1 : 0; i < number.size(); ++i) {
         const char c = number[i];
         if (IsDigit(c)) {
-            digits += c;
+            if (count == kMaxAddressDigits) return fail(kNumberError);
+            digits[count++] = c;
         } else if (!IsSeparator(c)) {
             return fail(kNumberError);
         }
     }
-    if (digits.empty() || digits.size() > kMaxAddressDigits) return fail(kNumberError);
+    if (count == 0) return fail(kNumberError);
     if (text.size() > kMaxSeptets) return fail(kTextError);
 
-    std::string out;
+    // Built in place, so a caller that reuses its string allocates nothing;
+    // in a scratch string when pdu is also an input.
+    std::string scratch;
+    const bool aliased = &pdu == &text || &pdu == &number;
+    std::string& out = aliased ? scratch : pdu;
+    out.clear();
     out.reserve(2 * (9 + kMaxAddressDigits / 2) + (7 * text.size() + 7) / 4 + 1);
     // Service centre from the SIM; SMS-SUBMIT with a relative validity
     // period; message reference 0x30.
     out += "001130";
-    AppendOctet(out, static_cast<unsigned>(digits.size()));
+    AppendOctet(out, static_cast<unsigned>(count));
     out += international ? "91" : "81";
     // Swapped semi-octets, an odd count filled up with F.
-    for (std::size_t i = 0; i < digits.size(); i += 2) {
-        out += i + 1 < digits.size() ? digits[i + 1] : 'F';
+    for (std::size_t i = 0; i < count; i += 2) {
+        out += i + 1 < count ? digits[i + 1] : 'F';
         out += digits[i];
     }
     // Protocol identifier 0, 7-bit default alphabet, valid for 60 minutes.
@@ -165,7 +171,7 @@ bool TextToPDUConversion(const std::string& text, const std::string& number, std
 
     // The sender counts octets as (length div 2) - 1 with this NUL included.
     out += '\0';
-    pdu = std::move(out);
+    if (aliased) pdu = std::move(scratch);
     return true;
 }
 

@@ -196,3 +196,12 @@ TEST(PduDecode, StopsAtTheLastCompleteOctet) {
     // A length of 7 over the same octets stops before the eighth.
     EXPECT_EQ(Decode("00113005912143F500000B0731D98C56B3DD70"), "1234567");
 }
+
+TEST(PduEncode, ResultMayReuseAnInputString) {
+    std::string s = "GETST\r";
+    ASSERT_TRUE(TextToPDUConversion(s, "+12345", s));
+    EXPECT_EQ(s, std::string("00113005912143F500000B06C722754A6D00") + '\0');
+    std::string n = "+12345";
+    ASSERT_TRUE(TextToPDUConversion("GETST\r", n, n));
+    EXPECT_EQ(n, s);
+}
