@@ -1,0 +1,71 @@
+// The simulated GSM modem in PDU mode with echo on. SMS sent to the module's
+// number reach a ModuleModel; its answer comes back into the inbox as an
+// SMS-DELIVER from that number.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ModuleModel.h"
+
+namespace kt::sim {
+
+// One command received and the bytes that answer it (echo included).
+struct Exchange {
+    std::string received;
+    std::string answer;
+};
+
+struct StoredSms {
+    int index = 0;
+    int stat = 0;     // 0 received unread, 1 received read
+    std::string pdu;  // hex, with the service-centre field
+};
+
+class ModemModel {
+  public:
+    // The service centre named in the listed messages.
+    static constexpr const char* kServiceCentre = "+99990000000";
+
+    ModemModel(std::string moduleNumber, ModuleModel& module, Clock clock = {});
+
+    // Feeds received bytes; returns the commands they completed with their
+    // answers, in order.
+    std::vector<Exchange> Feed(std::string_view bytes);
+
+    const std::vector<StoredSms>& Inbox() const { return inbox_; }
+    // Stores a message from number in the inbox as unread; returns its index.
+    int Deliver(std::string_view number, std::string_view text);
+
+    int SmsFormat() const { return format_; }
+
+    // Told every command that reached the module by SMS, with its answer.
+    std::function<void(std::string_view command, std::string_view answer)> moduleTrace;
+    std::string ClockText() const;  // "yy/MM/dd,hh:mm:ss+zz" (zone in quarters)
+
+  private:
+    std::string Execute(const std::string& line);
+    std::string Submit(const std::string& pdu);
+    bool SetClock(std::string_view quoted);
+    std::string Listing(int stat);
+
+    std::string moduleNumber_;
+    ModuleModel& module_;
+    Clock clock_;
+    std::chrono::seconds clockOffset_{0};
+    int zoneQuarters_ = 0;
+
+    std::string line_;
+    bool pduInput_ = false;
+    int announcedLength_ = 0;
+    bool echo_ = true;
+    int format_ = 0;
+    std::string charset_ = "GSM";
+    int nextReference_ = 1;
+    std::vector<StoredSms> inbox_;
+};
+
+}  // namespace kt::sim

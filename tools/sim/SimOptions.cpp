@@ -1,0 +1,148 @@
+#include "SimOptions.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace kt::sim {
+
+namespace {
+
+bool ParseLong(const std::string& s, long min, long max, long& out) {
+    if (s.empty()) return false;
+    errno = 0;
+    char* end = nullptr;
+    const long v = std::strtol(s.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || v < min || v > max) return false;
+    out = v;
+    return true;
+}
+
+}  // namespace
+
+bool ParseOptions(const std::vector<std::string>& args, SimOptions& o, std::string& error) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        std::string name = args[i];
+        std::string value;
+        bool hasValue = false;
+        if (const size_t eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
+            value = name.substr(eq + 1);
+            name = name.substr(0, eq);
+            hasValue = true;
+        }
+        auto takeValue = [&]() -> bool {
+            if (hasValue) return true;
+            if (i + 1 >= args.size()) {
+                error = "option " + name + " needs a value";
+                return false;
+            }
+            value = args[++i];
+            return true;
+        };
+        auto noValue = [&]() -> bool {
+            if (!hasValue) return true;
+            error = "option " + name + " takes no value";
+            return false;
+        };
+        if (name == "--help" || name == "-h") {
+            if (!noValue()) return false;
+            o.help = true;
+        } else if (name == "--silent") {
+            if (!noValue()) return false;
+            o.silent = true;
+        } else if (name == "--split") {
+            if (!noValue()) return false;
+            o.split = true;
+        } else if (name == "--mode") {
+            if (!takeValue()) return false;
+            if (value == "module")
+                o.mode = SimOptions::Mode::Module;
+            else if (value == "modem")
+                o.mode = SimOptions::Mode::Modem;
+            else {
+                error = "--mode must be module or modem, not '" + value + "'";
+                return false;
+            }
+        } else if (name == "--link") {
+            if (!takeValue()) return false;
+            if (value.empty()) {
+                error = "--link needs a path";
+                return false;
+            }
+            o.link = value;
+        } else if (name == "--module-number") {
+            if (!takeValue()) return false;
+            if (value.find_first_of("0123456789") == std::string::npos) {
+                error = "--module-number needs a phone number, not '" + value + "'";
+                return false;
+            }
+            o.moduleNumber = value;
+        } else if (name == "--hangup-after") {
+            long n = 0;
+            if (!takeValue()) return false;
+            if (!ParseLong(value, 1, 1000000000, n)) {
+                error = "--hangup-after needs a count of at least 1, not '" + value + "'";
+                return false;
+            }
+            o.hangupAfter = static_cast<int>(n);
+        } else if (name == "--noise") {
+            if (!takeValue()) return false;
+            char* end = nullptr;
+            const double rate = std::strtod(value.c_str(), &end);
+            if (value.empty() || *end != '\0' || !(rate >= 0.0 && rate <= 1.0)) {
+                error = "--noise needs a probability from 0 to 1, not '" + value + "'";
+                return false;
+            }
+            o.noise = rate;
+        } else if (name == "--seed") {
+            long n = 0;
+            if (!takeValue()) return false;
+            if (!ParseLong(value, 0, 4294967295L, n)) {
+                error = "--seed needs a number from 0 to 4294967295, not '" + value + "'";
+                return false;
+            }
+            o.seed = static_cast<uint32_t>(n);
+            o.seedGiven = true;
+        } else if (name == "--log") {
+            if (!takeValue()) return false;
+            if (value.empty()) {
+                error = "--log needs a file name";
+                return false;
+            }
+            o.logPath = value;
+        } else {
+            error = "unknown argument '" + args[i] + "' (try --help)";
+            return false;
+        }
+    }
+    if (!o.help && o.mode == SimOptions::Mode::Modem && o.moduleNumber.empty()) {
+        error = "--mode modem needs --module-number NUMBER";
+        return false;
+    }
+    return true;
+}
+
+std::string UsageText() {
+    return "usage: kt4470-sim [--mode module|modem] [--module-number NUMBER] [--link PATH]\n"
+           "                  [--silent] [--split] [--hangup-after N] [--noise RATE] [--seed N]\n"
+           "                  [--log FILE]\n"
+           "\n"
+           "Plays the far end of the terminal's serial line on a pseudo-terminal, linked as\n"
+           "PATH (default ./COM1). Prints the device, then runs until SIGINT or SIGTERM.\n"
+           "\n"
+           "  --mode module         the KT4470 module in direct mode (default)\n"
+           "  --mode modem          a GSM modem in PDU mode; SMS to --module-number reach a\n"
+           "                        simulated module, whose answer lands in the inbox\n"
+           "  --link PATH           the symbolic link to create (an existing link is replaced,\n"
+           "                        any other file is left alone and the start fails)\n"
+           "  --silent              never answer\n"
+           "  --split               answer in small pieces with pauses of 50-300 ms\n"
+           "  --hangup-after N      close the line after N commands, like an unplugged adapter\n"
+           "  --noise RATE          random bytes after an answer with probability RATE (0..1)\n"
+           "  --seed N              seed of the random faults (default: random)\n"
+           "  --log FILE            append every frame received and sent, one JSON object a line\n"
+           "\n"
+           "The answers are listed in tools/sim/REPLIES.md. Exit status: 0 stopped or hung up,\n"
+           "1 the line or the link could not be set up, 2 bad arguments.\n";
+}
+
+}  // namespace kt::sim
