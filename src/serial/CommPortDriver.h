@@ -132,9 +132,15 @@ public:
     SerialBackend& Backend() { return *backend_; }
 
 private:
-    // implementation detail left to the driver source
     void StartTimer();
     void StopTimer();
+    bool ApplySettings(std::string* reason);
+    // Closes the port and reports the vanished line once through OnLineLost.
+    void LoseLine(const std::string& reason);
+    // Packet mode part of Poll().
+    void PollPackets(int32_t queued);
+    // Line time of `count` characters at the rate in use (BaudRateValue for brCustom).
+    uint32_t LineMilliseconds(uint32_t count) const;
 
     IPollTimer* timer_;
     std::unique_ptr<SerialBackend> backend_;
@@ -164,3 +170,7 @@ private:
 };
 
 }  // namespace kt::serial
+
+// Constructing a TCommPortDriver needs the complete backend type (the
+// default argument destroys a unique_ptr<SerialBackend>).
+#include "serial/SerialBackend.h"
