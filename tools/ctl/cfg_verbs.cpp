@@ -1,11 +1,8 @@
 // kt4470ctl cfg: look into and edit a settings file (the 4200-byte record)
 // by field name, and create an empty one.
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
-#include <cstring>
+#include <filesystem>
 #include <limits>
 #include <string>
 #include <vector>
@@ -261,8 +258,9 @@ int Set(const std::vector<std::string>& args) {
 
 int New(const std::vector<std::string>& args) {
     if (args.size() != 1) return BadArguments("new takes exactly one FILE");
-    struct stat st {};
-    if (::lstat(args[0].c_str(), &st) == 0) return Failed(args[0] + " already exists");
+    std::error_code ec;
+    if (std::filesystem::exists(std::filesystem::symlink_status(args[0], ec)))
+        return Failed(args[0] + " already exists");
     std::string error;
     if (!config::SaveRecordFile(args[0], ConfigRecord(), &error)) return Failed(error);
     return 0;
