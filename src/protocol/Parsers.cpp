@@ -203,8 +203,10 @@ void PhonePage(const std::string& reply, std::vector<ControlValue>& out) {
     }
 }
 
-// The two-digit slot number at the start of a text reply.
+// The two-digit slot number at the start of a text reply (none in a reply
+// too short to hold one).
 int SlotNumber(const std::string& reply) {
+    if (Len(reply) < 2) return -1;
     return (static_cast<int>(At(reply, 1)) - 48) * 10 + (static_cast<int>(At(reply, 2)) - 48);
 }
 
