@@ -17,6 +17,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# The lean windows.h everywhere: the full one defines macros (SetPort, min,
+# max, ...) that clash with our names.
+set(CMAKE_CXX_FLAGS_INIT "-DWIN32_LEAN_AND_MEAN -DNOMINMAX")
 
 # Test executables run through Wine, in a prefix inside the build directory.
 set(CMAKE_CROSSCOMPILING_EMULATOR

@@ -3,6 +3,14 @@
 // blocking (the comm time-outs make ReadFile return at once).
 #pragma once
 
+// Lean windows.h: its full form defines macros such as SetPort (winspool)
+// that would rename members of TCommPortDriver.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <windows.h>
 
 #include <cstdint>
