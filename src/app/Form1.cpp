@@ -1,0 +1,464 @@
+#include "app/Form1.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QDateTime>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QShowEvent>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/ConfigWindow.h"
+#include "app/PortText.h"
+#include "app/SerialPortPage.h"
+#include "config/SettingsFile.h"
+#include "pages/AbonentsPage.h"
+#include "pages/Analog1to8Page.h"
+#include "pages/Analog9to16Page.h"
+#include "pages/ExternalSmsPage.h"
+#include "pages/GprsFtpPage.h"
+#include "pages/IOControlPage.h"
+#include "pages/IONamePage.h"
+#include "pages/IntExtSmsPage.h"
+#include "pages/MainPage.h"
+#include "pages/OtherPage.h"
+#include "pages/SmsSchedulePage.h"
+#include "pages/TempCounterPage.h"
+#include "serial/SerialBackend.h"
+
+namespace kt::app {
+
+using kt::protocol::Memo;
+using kt::protocol::MsgIcon;
+using kt::protocol::Rgb;
+using namespace kt::serial;
+
+// ---- QtPollTimer ---------------------------------------------------------------
+
+QtPollTimer::QtPollTimer(bool manual) : manual_(manual) {}
+
+void QtPollTimer::Start(unsigned periodMs) {
+    running_ = true;
+    period_ = periodMs;
+    if (!manual_) timer_.start(static_cast<int>(periodMs));
+}
+
+void QtPollTimer::Stop() {
+    running_ = false;
+    timer_.stop();
+}
+
+// ---- construction ------------------------------------------------------------------
+
+TForm1::TForm1(FormOptions options, QWidget* parent)
+    : QMainWindow(parent),
+      pollTimer_(options.manualTimers),
+      workDir_(options.workDir.empty() ? std::filesystem::path(".") : options.workDir),
+      showMessage_(std::move(options.showMessage)) {
+    if (options.clock) {
+        clock_ = options.clock;
+    } else {
+        ownClock_ = std::make_unique<kt::protocol::SystemClock>();
+        clock_ = ownClock_.get();
+    }
+    engine_ = std::make_unique<kt::protocol::ProtocolEngine>(CommPortDriver1, *this, *clock_);
+
+    setObjectName("Form1");
+    setWindowTitle(kApplicationTitle);
+    BuildWindow();
+    BuildMenus();
+
+    // The port component as the window defines it, before InitPort first runs.
+    auto& d = CommPortDriver1;
+    d.SetPort(pnCustom);
+    d.SetPortName(PortDevicePath(1, workDir_));
+    d.SetHwFlow(hfNONE);
+    d.SetInBufSize(8192);
+    d.SetOutBufSize(8192);
+    d.SetPacketMode(pmPass);
+    d.SetPollingDelay(5000);
+    d.SetEnableDTROnOpen(false);
+    d.SetOutputTimeout(200);
+    d.OnReceiveData = [this](TCommPortDriver* sender, const void* data, uint32_t size) {
+        engine_->CommPortDriver1ReceiveData(sender, data, size);
+    };
+    d.OnReceivePacket = d.OnReceiveData;
+    d.OnLineLost = [this](TCommPortDriver*, const std::string& reason) {
+        StatusBar1->showMessage(FromBytes(reason + " - the port is closed; choose it again to reopen it"));
+    };
+    QObject::connect(&pollTimer_.Timer(), &QTimer::timeout, this, [this] { PollPort(); });
+
+    Timer1.setInterval(1000);
+    QObject::connect(&Timer1, &QTimer::timeout, this, [this] { Tick(); });
+
+    FormCreate();
+    if (!options.manualTimers) Timer1.start();
+}
+
+TForm1::~TForm1() {
+    Timer1.stop();
+    CommPortDriver1.OnReceiveData = nullptr;
+    CommPortDriver1.OnReceivePacket = nullptr;
+    CommPortDriver1.OnLineLost = nullptr;
+    CommPortDriver1.ClosePort();
+    SetBusyCursor(false);
+}
+
+void TForm1::BuildWindow() {
+    resize(881, 703);
+    move(20, 16);
+    auto* central = new QWidget(this);
+    central->setObjectName("Form1Client");
+    setCentralWidget(central);
+
+    PageControl1 = new QTabWidget(central);
+    PageControl1->setObjectName("PageControl1");
+    PageControl1->setGeometry(12, 0, 853, 409);
+    PageControl1->setAccessibleName("Pages");
+
+    mainPage = new MainPage(*this);
+    serialPage = new SerialPortPage(*this);
+    const std::pair<QWidget*, const char*> pages[] = {
+        {mainPage, "Main"},
+        {new AbonentsPage(*this), "Abonents"},
+        {new ExternalSmsPage(*this), "External SMS"},
+        {new IntExtSmsPage(*this), "Int/Ext SMS"},
+        {new IONamePage(*this), "IOname"},
+        {new Analog1to8Page(*this), "Analog 1-8"},
+        {new TempCounterPage(*this), "Temp/Counter"},
+        {new SmsSchedulePage(*this), "SMS Shedule"},
+        {new IOControlPage(*this), "IO control"},
+        {new OtherPage(*this), "Other"},
+        {new GprsFtpPage(*this), "GPRS, FTP"},
+        {serialPage, "Serial Port"},
+        {new Analog9to16Page(*this), "Analog 9-16"},
+    };
+    for (const auto& [page, caption] : pages)
+        PageControl1->addTab(page, caption);
+    PageControl1->setCurrentIndex(0);
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
+
+    MemoSMSinput = new TMemo("MemoSMSinput", central);
+    MemoSMSinput->setGeometry(8, 416, 761, 177);
+    MemoSMSinput->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    MemoSMSinput->setFocusPolicy(Qt::ClickFocus);
+    MemoSMSinput->setAccessibleName("Replies");
+
+    MemoS = new TMemo("MemoS", central);
+    MemoS->setGeometry(8, 592, 761, 25);
+    MemoS->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    MemoS->setAccessibleName("Last command sent");
+
+    Status = new QLineEdit("Setting Mode", central);
+    Status->setObjectName("Status");
+    Status->setGeometry(784, 416, 66, 14);
+    Status->setReadOnly(true);
+    Status->setAccessibleName("Status");
+
+    const struct {
+        QPushButton** button;
+        const char* name;
+        const char* caption;
+        int top;
+        void (TForm1::*handler)();
+    } buttons[] = {
+        {&ConnectBtn, "ConnectBtn", "Connect", 440, &TForm1::ConnectBtnClick},
+        {&TestBtn, "TestBtn", "Test", 468, &TForm1::TestBtnClick},
+        {&ClearBtn, "ClearBtn", "Clear", 496, &TForm1::ClearBtnClick},
+        {&ExitBtn, "ExitBtn", "Exit", 590, &TForm1::ExitBtnClick},
+    };
+    for (const auto& b : buttons) {
+        *b.button = new QPushButton(b.caption, central);
+        (*b.button)->setObjectName(b.name);
+        (*b.button)->setGeometry(780, b.top, 72, 25);
+        connect(*b.button, &QPushButton::clicked, this, [this, h = b.handler] { (this->*h)(); });
+    }
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName("StatusBar1");
+    StatusBar1->setAccessibleName("Port state");
+    setStatusBar(StatusBar1);
+}
+
+void TForm1::BuildMenus() {
+    auto* bar = menuBar();
+    bar->setObjectName("MainMenu1");
+    auto* file = bar->addMenu("File");
+    file->setObjectName("File1");
+    Exit1 = file->addAction("Exit");
+    Exit1->setObjectName("Exit1");
+    connect(Exit1, &QAction::triggered, this, [this] { ExitBtnClick(); });
+
+    auto* option = bar->addMenu("Option");
+    option->setObjectName("Option1");
+    KTM447QD1 = option->addAction("KTM447QD-RT");
+    KTM447QD1->setObjectName("KTM447QD1");
+    KTM447QD1->setCheckable(true);
+    KTM447QD1->setVisible(false);
+    SaveSetting1 = option->addAction("Save Setting");
+    SaveSetting1->setObjectName("SaveSetting1");
+    connect(SaveSetting1, &QAction::triggered, this, [this] { SaveSetting1Click(); });
+}
+
+// ---- start-up --------------------------------------------------------------------------
+
+void TForm1::FormCreate() {
+    auto& e = *engine_;
+    InitPort();
+    for (const char* panel : {"PanelAT", "PanelBand"}) {
+        if (auto* w = findChild<QWidget*>(panel)) w->hide();
+    }
+    e.RawMode = false;
+    e.SkipCRLFSaved = serialPage->SkipCRLFcb->isChecked();
+    ReadCFGFile();
+    LoadConfigIntoWindow(*this);
+    e.ResetState();
+    SetBusyCursor(false);
+    e.ReadAllParameterClick();
+    e.RawMode = false;
+    e.LastReply.clear();
+    e.ReplyToShow = false;
+    PageControl1Change();
+}
+
+std::filesystem::path TForm1::SettingsPath() const {
+    return workDir_ / kSettingsFileName;
+}
+
+void TForm1::ReadCFGFile() {
+    kt::config::ReadCFGFile(SettingsPath().string(), Config, kt::config::WindowReporter(*this));
+}
+
+void TForm1::SaveCFGFile() {
+    FillConfigFromWindow(*this);
+    kt::config::WriteCFGFile(SettingsPath().string(), Config, kt::config::WindowReporter(*this));
+}
+
+// ---- serial port ---------------------------------------------------------------------------
+
+void TForm1::InitPort() {
+    auto& d = CommPortDriver1;
+    d.ClosePort();
+    d.SetDataBits(db8BITS);
+    d.SetParity(serialPage->ParityEven->isChecked() ? ptEVEN : ptNONE);
+    d.SetStopBits(sb1BITS);
+    d.SetHwFlow(hfNONE);
+    d.SetSwFlow(sfNONE);
+    d.SetEnableDTROnOpen(false);
+    d.SetCheckLineStatus(false);
+
+    // A group with no entry selected (a negative stored index) keeps the
+    // port or rate the driver already has.
+    const int port = serialPage->RadioGroupPort->ItemIndex();
+    if (port >= 0) {
+        const int n = port + 1;
+        const std::string device = PortDevicePath(n, workDir_);
+        d.SetPort(static_cast<TPortNumber>(n));
+        // The driver names the entry in the process's working directory; an
+        // injected working directory needs the name set explicitly.
+        if (d.PortName() != device) d.SetPortName(device);
+    }
+    const int rate = serialPage->RadioGroupRate->ItemIndex();
+    if (rate >= 0) {
+        d.SetBaudRateValue(kRateEntries[rate].rate);
+        d.SetBaudRate(static_cast<TBaudRate>(kRateEntries[rate].baudRate));
+    }
+
+    const bool open = d.OpenPort();
+    serialPage->ShowDevices();
+    StatusBar1->showMessage(FromBytes(open ? OpenPortText(d) : OpenFailureText(d)));
+}
+
+// ---- handlers ------------------------------------------------------------------------------------
+
+void TForm1::PageControl1Change() {
+    static const QStringList names = [] {
+        QStringList n{"BRnumber",     "MemoSMSinput", "APN",         "UserID",  "Password",  "IPaddress",
+                      "FTPHostName",  "UserNameFTP",  "PasswordFTP", "DirName", "AkoeffStr", "ADividerStr",
+                      "TNrFilter",    "ANrFilter",    "DNrFilter",   "Minlv1",  "Maxlv1",    "T1min",
+                      "T1max",        "T2min",        "T2max",       "T3min",   "T3max",     "RT1",
+                      "FormatSelect", "SRate",        "DLoggerTm"};
+        const auto family = [&n](const char* prefix, int from, int to) {
+            for (int i = from; i <= to; ++i)
+                n << QString("%1%2").arg(prefix).arg(i);
+        };
+        family("NNumber", 1, 7);
+        family("PBnr", 1, 7);
+        family("TXTSMS", 1, 57);
+        family("iTXTSMS", 1, 97);
+        family("MinLv", 2, 8);
+        family("MaxLv", 2, 8);
+        family("PulseD", 1, 8);
+        family("Output", 1, 7);
+        return n;
+    }();
+    const QColor ivory(255, 255, 245);
+    for (const QString& name : names) {
+        auto* w = findChild<QWidget*>(name);
+        if (!w) continue;
+        QPalette p = w->palette();
+        p.setColor(QPalette::Base, ivory);
+        w->setPalette(p);
+    }
+}
+
+void TForm1::Clear() {
+    engine_->Clear();
+}
+
+void TForm1::ClearBtnClick() {
+    SetSkipCrLfChecked(engine_->SkipCRLFSaved);
+    SetBusyCursor(false);
+    MemoSMSinput->ClearLines();
+}
+
+void TForm1::ConnectBtnClick() {
+    MemoSMSinput->ClearLines();
+    MemoS->ClearLines();
+    engine_->SendSMS("  OK");
+}
+
+void TForm1::TestBtnClick() {
+    engine_->SendSMS("  +EXIT");
+}
+
+void TForm1::ExitBtnClick() {
+    if (serialPage->SaveSettingAfterExitCB->isChecked()) SaveSetting1Click();
+    close();
+}
+
+void TForm1::SaveSetting1Click() {
+    SaveCFGFile();
+}
+
+void TForm1::Tick() {
+    engine_->Timer1Timer();
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (shownOnce_) return;
+    shownOnce_ = true;
+    if (qEnvironmentVariableIsSet("KT4470_TRACE_STARTUP")) {
+        // After the first show has been processed: the window is on screen.
+        QTimer::singleShot(0, this, [] {
+            std::printf("kt4470: window shown at %lld ms since the epoch\n",
+                        static_cast<long long>(QDateTime::currentMSecsSinceEpoch()));
+            std::fflush(stdout);
+        });
+    }
+}
+
+// ---- IWindow -----------------------------------------------------------------------------------------
+
+bool TForm1::SmsModeChecked() const {
+    return mainPage->SMSmode->isChecked();
+}
+
+std::string TForm1::ModuleNumber() const {
+    return ToBytes(mainPage->BRnumber->text());
+}
+
+bool TForm1::SkipCrLfChecked() const {
+    return serialPage->SkipCRLFcb->isChecked();
+}
+
+void TForm1::SetSkipCrLfChecked(bool checked) {
+    serialPage->SkipCRLFcb->setChecked(checked);
+}
+
+int TForm1::ActivePageIndex() const {
+    return PageControl1->currentIndex();
+}
+
+QWidget* TForm1::FindControl(const std::string& name) const {
+    if (name.empty()) return nullptr;
+    return findChild<QWidget*>(QString::fromStdString(name));
+}
+
+std::string TForm1::ControlText(const std::string& name) const {
+    QWidget* w = FindControl(name);
+    if (auto* edit = qobject_cast<QLineEdit*>(w)) return ToBytes(edit->text());
+    if (auto* memo = qobject_cast<TMemo*>(w)) return memo->Text();
+    if (auto* label = qobject_cast<QLabel*>(w)) return ToBytes(label->text());
+    if (auto* button = qobject_cast<QAbstractButton*>(w)) return ToBytes(button->text());
+    return {};
+}
+
+void TForm1::SetControlText(const std::string& name, const std::string& text) {
+    QWidget* w = FindControl(name);
+    if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+        edit->setText(FromBytes(text));
+    } else if (auto* memo = qobject_cast<TMemo*>(w)) {
+        memo->SetText(text);
+    } else if (auto* label = qobject_cast<QLabel*>(w)) {
+        label->setText(FromBytes(text));
+    } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+        button->setText(FromBytes(text));
+    }
+}
+
+namespace {
+TMemo* MemoOf(const TForm1& f, Memo memo) {
+    return memo == Memo::SmsInput ? f.MemoSMSinput : f.MemoS;
+}
+}  // namespace
+
+int TForm1::MemoLineCount(Memo memo) const {
+    return MemoOf(*this, memo)->LineCount();
+}
+std::string TForm1::MemoLine(Memo memo, int index) const {
+    return MemoOf(*this, memo)->Line(index);
+}
+void TForm1::SetMemoLine(Memo memo, int index, const std::string& text) {
+    MemoOf(*this, memo)->SetLine(index, text);
+}
+void TForm1::AppendMemoLine(Memo memo, const std::string& text) {
+    MemoOf(*this, memo)->AppendLine(text);
+}
+std::string TForm1::MemoText(Memo memo) const {
+    return MemoOf(*this, memo)->Text();
+}
+void TForm1::SetMemoText(Memo memo, const std::string& text) {
+    MemoOf(*this, memo)->SetText(text);
+}
+
+void TForm1::SetStatusColor(Rgb color) {
+    QPalette p = Status->palette();
+    const QColor background(color.r, color.g, color.b);
+    p.setColor(QPalette::Base, background);
+    // Keep the text readable on dark colours.
+    p.setColor(QPalette::Text, background.lightness() < 128 ? Qt::white : Qt::black);
+    Status->setPalette(p);
+}
+
+void TForm1::SetStatusText(const std::string& text) {
+    Status->setText(FromBytes(text));
+}
+
+void TForm1::SetBusyCursor(bool busy) {
+    if (busy == busy_) return;
+    busy_ = busy;
+    if (busy) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+void TForm1::ShowMessage(const std::string& text, const std::string& caption, MsgIcon icon) {
+    if (showMessage_) {
+        showMessage_(text, caption, icon);
+        return;
+    }
+    QString shown = FromBytes(text);
+    shown.replace("\r\n", "\n");
+    const QMessageBox::Icon qicon = icon == MsgIcon::Error     ? QMessageBox::Critical
+                                    : icon == MsgIcon::Warning ? QMessageBox::Warning
+                                                               : QMessageBox::Information;
+    QMessageBox box(qicon, FromBytes(caption), shown, QMessageBox::Ok, isVisible() ? this : nullptr);
+    box.exec();
+}
+
+}  // namespace kt::app

@@ -1,0 +1,160 @@
+// The main window: 13 pages, the controls shared by all pages, the menus, the
+// serial port, the periodic timer, the settings record and the protocol
+// engine. It is the engine's window (IWindow): memos, status field, named
+// control texts, cursor and message boxes.
+#pragma once
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QSlider>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/Widgets.h"
+#include "config/ConfigRecord.h"
+#include "protocol/Engine.h"
+#include "protocol/WindowInterface.h"
+#include "serial/CommPortDriver.h"
+
+namespace kt::app {
+
+class MainPage;
+class SerialPortPage;
+
+// Shows one modal message box (text, caption, icon, OK).
+using MessagePresenter =
+    std::function<void(const std::string& text, const std::string& caption, kt::protocol::MsgIcon icon)>;
+
+// What the program takes from its surroundings; tests replace each part.
+struct FormOptions {
+    std::filesystem::path workDir;                // empty: the process's working directory
+    const kt::protocol::IClock* clock = nullptr;  // null: the local clock
+    MessagePresenter showMessage;                 // null: a modal QMessageBox
+    bool manualTimers = false;                    // true: nothing ticks; call PollPort() / Tick()
+};
+
+inline constexpr const char* kApplicationTitle = "KT4470QD25E";
+inline constexpr const char* kSettingsFileName = "KT4470.cfg";
+
+// Drives the driver's poll from a QTimer (or from nothing, for tests).
+class QtPollTimer : public kt::serial::IPollTimer {
+  public:
+    explicit QtPollTimer(bool manual);
+    void Start(unsigned periodMs) override;
+    void Stop() override;
+    QTimer& Timer() { return timer_; }
+    bool Running() const { return running_; }
+    unsigned Period() const { return period_; }
+
+  private:
+    QTimer timer_;
+    bool manual_;
+    bool running_ = false;
+    unsigned period_ = 0;
+};
+
+class TForm1 : public QMainWindow, public kt::protocol::IWindow {
+    Q_OBJECT
+  public:
+    explicit TForm1(FormOptions options = {}, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // ---- Handlers -----------------------------------------------------------
+    void FormCreate();
+    void PageControl1Change();
+    void Clear();
+    void ClearBtnClick();
+    void ConnectBtnClick();
+    void TestBtnClick();
+    void ExitBtnClick();
+    void SaveSetting1Click();
+    void InitPort();
+
+    // ---- Settings file ---------------------------------------------------------
+    // Reads / writes Config from / to the file in the working directory; a
+    // failure shows "KT4470.cfg access error".
+    void ReadCFGFile();
+    void SaveCFGFile();
+    std::filesystem::path SettingsPath() const;
+    const std::filesystem::path& WorkDir() const { return workDir_; }
+
+    // ---- Timers (tests call these instead of waiting) ---------------------------
+    void PollPort() { CommPortDriver1.Poll(); }
+    void Tick();
+    QtPollTimer& PortPollTimer() { return pollTimer_; }
+
+    // ---- IWindow ------------------------------------------------------------------
+    bool SmsModeChecked() const override;
+    std::string ModuleNumber() const override;
+    bool SkipCrLfChecked() const override;
+    void SetSkipCrLfChecked(bool checked) override;
+    int ActivePageIndex() const override;
+    std::string ControlText(const std::string& name) const override;
+    void SetControlText(const std::string& name, const std::string& text) override;
+    int MemoLineCount(kt::protocol::Memo memo) const override;
+    std::string MemoLine(kt::protocol::Memo memo, int index) const override;
+    void SetMemoLine(kt::protocol::Memo memo, int index, const std::string& text) override;
+    void AppendMemoLine(kt::protocol::Memo memo, const std::string& text) override;
+    std::string MemoText(kt::protocol::Memo memo) const override;
+    void SetMemoText(kt::protocol::Memo memo, const std::string& text) override;
+    void SetStatusColor(kt::protocol::Rgb color) override;
+    void SetStatusText(const std::string& text) override;
+    void SetBusyCursor(bool busy) override;
+    void ShowMessage(const std::string& text, const std::string& caption,
+                     kt::protocol::MsgIcon icon) override;
+
+    bool BusyCursor() const { return busy_; }
+
+    // ---- Parts ------------------------------------------------------------------------
+    // Declared in construction order: the driver outlives the engine.
+    QtPollTimer pollTimer_;
+    kt::serial::TCommPortDriver CommPortDriver1;
+    kt::config::ConfigRecord Config;
+
+    QTabWidget* PageControl1 = nullptr;
+    TMemo* MemoSMSinput = nullptr;
+    TMemo* MemoS = nullptr;
+    QLineEdit* Status = nullptr;
+    QPushButton* ConnectBtn = nullptr;
+    QPushButton* TestBtn = nullptr;
+    QPushButton* ClearBtn = nullptr;
+    QPushButton* ExitBtn = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QAction* Exit1 = nullptr;
+    QAction* KTM447QD1 = nullptr;
+    QAction* SaveSetting1 = nullptr;
+    QTimer Timer1;
+
+    MainPage* mainPage = nullptr;
+    SerialPortPage* serialPage = nullptr;
+
+    kt::protocol::ProtocolEngine& Engine() { return *engine_; }
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void BuildWindow();
+    void BuildMenus();
+    QWidget* FindControl(const std::string& name) const;
+
+    std::filesystem::path workDir_;
+    std::unique_ptr<kt::protocol::IClock> ownClock_;
+    const kt::protocol::IClock* clock_;
+    MessagePresenter showMessage_;
+    std::unique_ptr<kt::protocol::ProtocolEngine> engine_;
+    bool busy_ = false;
+    bool shownOnce_ = false;
+};
+
+}  // namespace kt::app

@@ -1,0 +1,14 @@
+// Page "TabSheet3": The texts of the SMS the module sends for external events.
+#pragma once
+
+#include "pages/Page.h"
+
+namespace kt::app {
+
+class ExternalSmsPage : public Page {
+    Q_OBJECT
+  public:
+    explicit ExternalSmsPage(TForm1& form);
+};
+
+}  // namespace kt::app

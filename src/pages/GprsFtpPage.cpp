@@ -1,0 +1,7 @@
+#include "pages/GprsFtpPage.h"
+
+namespace kt::app {
+
+GprsFtpPage::GprsFtpPage(TForm1& form) : Page(form, "SRateSBar") {}
+
+}  // namespace kt::app

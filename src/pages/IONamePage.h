@@ -1,0 +1,14 @@
+// Page "TabSheet5": The names of the inputs and outputs.
+#pragma once
+
+#include "pages/Page.h"
+
+namespace kt::app {
+
+class IONamePage : public Page {
+    Q_OBJECT
+  public:
+    explicit IONamePage(TForm1& form);
+};
+
+}  // namespace kt::app

@@ -1,0 +1,14 @@
+// Page "TabSheet4": The texts of the SMS for internal and external events.
+#pragma once
+
+#include "pages/Page.h"
+
+namespace kt::app {
+
+class IntExtSmsPage : public Page {
+    Q_OBJECT
+  public:
+    explicit IntExtSmsPage(TForm1& form);
+};
+
+}  // namespace kt::app

@@ -1,0 +1,14 @@
+// Page "TabSheet10": Filters and the module's option flags.
+#pragma once
+
+#include "pages/Page.h"
+
+namespace kt::app {
+
+class OtherPage : public Page {
+    Q_OBJECT
+  public:
+    explicit OtherPage(TForm1& form);
+};
+
+}  // namespace kt::app

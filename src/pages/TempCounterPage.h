@@ -1,0 +1,14 @@
+// Page "TabTCT": Temperature limits, runtime and counters.
+#pragma once
+
+#include "pages/Page.h"
+
+namespace kt::app {
+
+class TempCounterPage : public Page {
+    Q_OBJECT
+  public:
+    explicit TempCounterPage(TForm1& form);
+};
+
+}  // namespace kt::app

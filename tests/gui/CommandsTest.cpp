@@ -1,0 +1,162 @@
+// The buttons below the pages and saving the settings.
+#include "app/SerialPortPage.h"
+#include "config/SettingsFile.h"
+#include "gui/GuiSupport.h"
+#include "pages/MainPage.h"
+
+namespace kt::test {
+namespace {
+
+using Commands = WindowTest;
+
+TEST_F(Commands, ConnectSendsOkAndTheReplyShowsAfterPollAndTick) {
+    Pty pty;
+    ASSERT_TRUE(pty.Ok());
+    Link(1, pty.SlavePath());
+    auto& f = Start();
+    f.MemoS->SetText("old command");
+    f.MemoSMSinput->SetText("old reply");
+
+    f.ConnectBtnClick();
+    EXPECT_EQ(pty.Read(Framed("  OK").size(), 2000), Framed("  OK"));
+    EXPECT_EQ(f.MemoS->LineCount(), 0);
+    EXPECT_TRUE(f.BusyCursor());
+
+    ASSERT_TRUE(pty.Write("OK\r\n"));
+    for (int i = 0; i < 50 && f.CommPortDriver1.Backend().QueuedInput() < 4; ++i)
+        usleep(10000);
+    f.PollPort();
+    f.Tick();
+    EXPECT_NE(f.MemoSMSinput->Text().find("OK"), std::string::npos) << f.MemoSMSinput->Text();
+    f.Tick();
+    EXPECT_FALSE(f.BusyCursor());
+
+    // "Test" after a pass-through command goes out unframed.
+    f.Engine().RawMode = true;
+    f.TestBtnClick();
+    EXPECT_EQ(pty.Read(8, 2000), "  +EXIT\r");
+}
+
+TEST_F(Commands, ClearRestoresTheSavedSkipStateAndKeepsTheMonitor) {
+    auto& f = Start();
+    auto& page = *f.serialPage;
+    page.SkipCRLFcb->click();
+    EXPECT_TRUE(f.Engine().SkipCRLFSaved);  // the click handler stores the state
+    f.Engine().SkipCRLFSaved = false;       // as a pass-through command saves it
+    f.MemoS->SetText("GETST");
+    f.MemoSMSinput->SetText("reply\r\nlines");
+    f.SetBusyCursor(true);
+
+    f.ClearBtnClick();
+    EXPECT_FALSE(page.SkipCRLFcb->isChecked());
+    EXPECT_EQ(f.MemoSMSinput->LineCount(), 0);
+    EXPECT_EQ(f.MemoS->Text(), "GETST\r\n");
+    EXPECT_FALSE(f.BusyCursor());
+
+    f.Clear();  // the routine the pages call: both memos, reply flag, raw mode
+    f.Engine().RawMode = true;
+    f.Clear();
+    EXPECT_EQ(f.MemoS->LineCount(), 0);
+    EXPECT_TRUE(f.Engine().ReplyToShow);
+    EXPECT_FALSE(f.Engine().RawMode);
+}
+
+TEST_F(Commands, ExitSavesOnlyWhenAsked) {
+    auto& f = Start();
+    f.show();
+    f.mainPage->BRnumber->setText("+4930123");
+    f.ExitBtnClick();
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_FALSE(std::filesystem::exists(dir / "KT4470.cfg"));
+
+    auto& g = Start();
+    g.show();
+    g.serialPage->SaveSettingAfterExitCB->setChecked(true);
+    g.mainPage->BRnumber->setText("+4930123");
+    g.Exit1->trigger();  // "File" -> "Exit" does the same
+    EXPECT_FALSE(g.isVisible());
+    const std::string saved = ReadFile("KT4470.cfg");
+    ASSERT_EQ(saved.size(), config::kRecordSize);
+    config::ConfigRecord rec;
+    std::copy(saved.begin(), saved.end(), rec.Bytes().begin());
+    EXPECT_EQ(rec.ModuleNumber(), "+4930123");
+    EXPECT_TRUE(rec.SaveOnExit());
+
+    // The close box never saves.
+    std::filesystem::remove(dir / "KT4470.cfg");
+    auto& h = Start();
+    h.show();
+    h.serialPage->SaveSettingAfterExitCB->setChecked(true);
+    h.close();
+    EXPECT_FALSE(std::filesystem::exists(dir / "KT4470.cfg"));
+}
+
+TEST_F(Commands, SaveSettingKeepsFieldsItDoesNotOwnByteForByte) {
+    Pty pty;
+    ASSERT_TRUE(pty.Ok());
+    Link(1, pty.SlavePath());
+    config::ConfigRecord rec;
+    uint32_t seed = 12345;
+    for (auto& b : rec.Bytes()) {
+        seed = seed * 1103515245u + 12345u;
+        b = static_cast<uint8_t>(seed >> 16);
+    }
+    // Values the window's own controls can hold.
+    rec.SetRateIndex(3);
+    rec.SetPortIndex(0);
+    rec.SetWaitSmsTimeout(777);
+    rec.SetSmsPollFactor(-4);
+    rec.SetModuleNumber("+111");
+    rec.SetModuleNumberCopy("+222");
+    rec.SetSmsModeOn(false);
+    rec.SetDeleteSms(true);
+    rec.SetParityEvenOn(true);
+    rec.SetSkipCrLf(false);
+    rec.SetSaveOnExit(false);
+    rec.SetAlternateModule(true);
+    WriteSettings(rec);
+    const std::string original = ReadFile("KT4470.cfg");
+
+    auto& f = Start();
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(f.CommPortDriver1.Parity(), serial::ptEVEN);
+    f.serialPage->SkipCRLFcb->setChecked(true);
+    f.SaveSetting1->trigger();
+    const std::string saved = ReadFile("KT4470.cfg");
+    ASSERT_EQ(saved.size(), config::kRecordSize);
+
+    config::ConfigRecord out;
+    std::copy(saved.begin(), saved.end(), out.Bytes().begin());
+    EXPECT_EQ(out.ModuleNumber(), "+222");
+    EXPECT_EQ(out.ModuleNumberCopy(), "+222");
+    EXPECT_EQ(out.RateIndex(), 3);
+    EXPECT_EQ(out.WaitSmsTimeout(), 777);
+    EXPECT_EQ(out.SmsPollFactor(), -4);  // unclamped
+    EXPECT_TRUE(out.SkipCrLf());
+    EXPECT_TRUE(out.ParityEvenOn());
+    EXPECT_TRUE(out.AlternateModule());
+    EXPECT_TRUE(out.DeleteSms());
+
+    // Every byte outside the window's fields is as the file had it.
+    std::vector<bool> owned(config::kRecordSize, false);
+    using config::FieldId;
+    for (FieldId id : {FieldId::RateIndex, FieldId::PortIndex, FieldId::WaitSmsTimeout, FieldId::ModuleNumber,
+                       FieldId::ModuleNumberCopy, FieldId::AlternateModule, FieldId::ParityEvenOn,
+                       FieldId::DeleteSms, FieldId::SmsModeOn, FieldId::SkipCrLf, FieldId::SaveOnExit}) {
+        const auto& def = config::Field(id);
+        for (size_t i = 0; i < def.size; ++i)
+            owned[def.offset + i] = true;
+    }
+    for (size_t i = 0; i < config::kRecordSize; ++i) {
+        if (!owned[i]) {
+            EXPECT_EQ(saved[i], original[i]) << "byte " << i;
+        }
+    }
+
+    // Saving twice gives the same file.
+    f.SaveSetting1Click();
+    EXPECT_EQ(ReadFile("KT4470.cfg"), saved);
+}
+
+}  // namespace
+}  // namespace kt::test

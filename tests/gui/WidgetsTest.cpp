@@ -1,0 +1,100 @@
+// The widget adapters: handlers run exactly when a value changes, memos keep
+// lines, and a maximum length limits typing only.
+#include <QtTest/QTest>
+
+#include "app/Widgets.h"
+#include "gui/GuiSupport.h"
+
+namespace kt::test {
+namespace {
+
+using app::TMemo;
+using app::TRadioGroup;
+
+TEST(Widgets, RadioGroupRunsItsHandlerOnlyOnARealChange) {
+    EnsureApp();
+    TRadioGroup group("G", "Group", {"a", "b", "c"});
+    int clicks = 0;
+    QObject::connect(&group, &TRadioGroup::Click, [&] { ++clicks; });
+    EXPECT_EQ(group.ItemIndex(), -1);
+
+    group.SetItemIndex(1);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_TRUE(group.Item(1)->isChecked());
+    group.SetItemIndex(1);
+    EXPECT_EQ(clicks, 1);
+    group.SetItemIndex(7);  // past the end: the last entry
+    EXPECT_EQ(group.ItemIndex(), 2);
+    EXPECT_EQ(clicks, 2);
+    group.SetItemIndex(-5);  // negative: no entry
+    EXPECT_EQ(group.ItemIndex(), -1);
+    EXPECT_EQ(clicks, 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_FALSE(group.Item(i)->isChecked());
+
+    group.Item(0)->click();  // an operator's pick is a change
+    EXPECT_EQ(group.ItemIndex(), 0);
+    EXPECT_EQ(clicks, 4);
+    group.Item(0)->click();  // picking the selected entry again is not
+    EXPECT_EQ(clicks, 4);
+}
+
+TEST(Widgets, MemoKeepsLinesWithTextListRules) {
+    EnsureApp();
+    TMemo memo("M");
+    memo.SetText("one\r\ntwo\rthree\nfour\r\n");
+    EXPECT_EQ(memo.LineCount(), 4);
+    EXPECT_EQ(memo.Line(2), "three");
+    EXPECT_EQ(memo.Text(), "one\r\ntwo\r\nthree\r\nfour\r\n");
+
+    memo.ClearLines();
+    memo.AppendLine("");
+    EXPECT_EQ(memo.LineCount(), 1);  // one empty line is not an empty memo
+    memo.AppendLine("x");
+    memo.AppendLine("y");
+    EXPECT_EQ(memo.Text(), "\r\nx\r\ny\r\n");
+    EXPECT_EQ(memo.toPlainText().toStdString(), "\nx\ny");
+    memo.SetLine(1, "X");
+    memo.SetLine(9, "nothing");
+    EXPECT_EQ(memo.Text(), "\r\nX\r\ny\r\n");
+
+    // Every byte survives the editor (Latin-1 both ways).
+    std::string bytes;
+    for (int c = 32; c < 256; ++c)
+        bytes += static_cast<char>(c);
+    memo.SetText(bytes);
+    EXPECT_EQ(memo.Line(0), bytes);
+
+    // Typing updates the lines.
+    memo.ClearLines();
+    QTest::keyClicks(&memo, "ab");
+    QTest::keyClick(&memo, Qt::Key_Return);
+    QTest::keyClicks(&memo, "c");
+    EXPECT_EQ(memo.Text(), "ab\r\nc\r\n");
+}
+
+TEST(Widgets, MaxLengthLimitsTypingButNotTheProgram) {
+    EnsureApp();
+    QWidget parent;
+    QLineEdit* edit = app::MakeEdit("E", &parent, 3);
+    QTest::keyClicks(edit, "abcdef");
+    EXPECT_EQ(edit->text().toStdString(), "abc");
+
+    edit->setText("a longer text");
+    EXPECT_EQ(edit->text().toStdString(), "a longer text");
+    edit->end(false);
+    QTest::keyClicks(edit, "z");
+    EXPECT_EQ(edit->text().toStdString(), "a longer text");
+    QTest::keyClick(edit, Qt::Key_Backspace);  // shortening is allowed
+    EXPECT_EQ(edit->text().toStdString(), "a longer tex");
+}
+
+TEST(Widgets, Latin1RoundTrip) {
+    std::string all;
+    for (int c = 0; c < 256; ++c)
+        all += static_cast<char>(c);
+    EXPECT_EQ(app::ToBytes(app::FromBytes(all)), all);
+}
+
+}  // namespace
+}  // namespace kt::test

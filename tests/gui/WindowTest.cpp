@@ -1,0 +1,126 @@
+// The main window's composition and the accessibility audit of every page.
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
+#include <QAccessible>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <map>
+#include <set>
+
+#include "gui/GuiSupport.h"
+#include "pages/MainPage.h"
+
+namespace kt::test {
+namespace {
+
+using Composition = WindowTest;
+
+TEST_F(Composition, PagesInOrderWithCaptionsAndNames) {
+    auto& f = Start();
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"TabSheet1", "Main"},        {"TabSheet2", "Abonents"},    {"TabSheet3", "External SMS"},
+        {"TabSheet4", "Int/Ext SMS"}, {"TabSheet5", "IOname"},      {"TabSheet6", "Analog 1-8"},
+        {"TabTCT", "Temp/Counter"},   {"TabSheet8", "SMS Shedule"}, {"TabSheet9", "IO control"},
+        {"TabSheet10", "Other"},      {"SRateSBar", "GPRS, FTP"},   {"TabSheet12", "Serial Port"},
+        {"TabSheet7", "Analog 9-16"},
+    };
+    ASSERT_EQ(f.PageControl1->count(), 13);
+    for (int i = 0; i < 13; ++i) {
+        EXPECT_EQ(f.PageControl1->widget(i)->objectName().toStdString(), expected[i].first) << i;
+        EXPECT_EQ(f.PageControl1->tabText(i).toStdString(), expected[i].second) << i;
+    }
+    EXPECT_EQ(f.PageControl1->currentIndex(), 0);
+    EXPECT_EQ(f.windowTitle().toStdString(), "KT4470QD25E");
+    EXPECT_EQ(f.size(), QSize(881, 703));
+}
+
+TEST_F(Composition, SharedControlsAndMenusByName) {
+    auto& f = Start();
+    for (const char* name :
+         {"PageControl1", "MemoSMSinput", "MemoS",          "Status",         "ConnectBtn",
+          "TestBtn",      "ClearBtn",     "ExitBtn",        "StatusBar1",     "BRnumber",
+          "SMSmode",      "DeleteSMS",    "RadioGroupPort", "RadioGroupRate", "SkipCRLFcb",
+          "Label1",       "TrackBar5",    "Edit1",          "ParityEven",     "SaveSettingAfterExitCB"}) {
+        EXPECT_NE(f.findChild<QWidget*>(name), nullptr) << name;
+    }
+    const std::map<std::string, std::string> captions = {
+        {"ConnectBtn", "Connect"}, {"TestBtn", "Test"}, {"ClearBtn", "Clear"}, {"ExitBtn", "Exit"}};
+    for (const auto& [name, caption] : captions)
+        EXPECT_EQ(f.findChild<QAbstractButton*>(name.c_str())->text().toStdString(), caption);
+    EXPECT_EQ(f.Status->text().toStdString(), "Setting Mode");
+    EXPECT_TRUE(f.Status->isReadOnly());
+    EXPECT_TRUE(f.mainPage->DeleteSMS->isHidden());
+
+    // Menus: File -> Exit; Option -> KTM447QD-RT (hidden), Save Setting.
+    const auto menus = f.menuBar()->findChildren<QMenu*>(Qt::FindDirectChildrenOnly);
+    std::vector<std::string> titles;
+    for (auto* a : f.menuBar()->actions())
+        titles.push_back(a->text().toStdString());
+    EXPECT_EQ(titles, (std::vector<std::string>{"File", "Option"}));
+    auto* file = f.menuBar()->actions()[0]->menu();
+    auto* option = f.menuBar()->actions()[1]->menu();
+    ASSERT_TRUE(file && option);
+    ASSERT_EQ(file->actions().size(), 1);
+    EXPECT_EQ(file->actions()[0]->text().toStdString(), "Exit");
+    EXPECT_EQ(file->actions()[0]->objectName().toStdString(), "Exit1");
+    ASSERT_EQ(option->actions().size(), 2);
+    EXPECT_EQ(option->actions()[0]->objectName().toStdString(), "KTM447QD1");
+    EXPECT_EQ(option->actions()[0]->text().toStdString(), "KTM447QD-RT");
+    EXPECT_FALSE(option->actions()[0]->isVisible());
+    EXPECT_EQ(option->actions()[1]->objectName().toStdString(), "SaveSetting1");
+    EXPECT_EQ(option->actions()[1]->text().toStdString(), "Save Setting");
+}
+
+// Controls an operator can reach: they must be announced by name.
+bool IsControl(QWidget* w) {
+    return qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
+           qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QTextEdit*>(w) ||
+           qobject_cast<QAbstractSlider*>(w) || qobject_cast<QAbstractSpinBox*>(w) ||
+           qobject_cast<QComboBox*>(w) || qobject_cast<QGroupBox*>(w);
+}
+
+std::string AccessibleName(QWidget* w) {
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(w);
+    return iface ? iface->text(QAccessible::Name).toStdString() : std::string();
+}
+
+// Every visible control on every page has an accessible name, unique on its
+// page; the controls below the pages are audited the same way.
+TEST_F(Composition, AccessibilityAuditOfEveryPage) {
+    auto& f = Start();
+    std::vector<QWidget*> scopes;
+    for (int i = 0; i < f.PageControl1->count(); ++i)
+        scopes.push_back(f.PageControl1->widget(i));
+    scopes.push_back(f.centralWidget());
+    int audited = 0;
+    for (QWidget* scope : scopes) {
+        std::map<std::string, std::string> seen;  // accessible name -> object name
+        for (QWidget* w : scope->findChildren<QWidget*>()) {
+            if (!IsControl(w) || !w->isVisibleTo(scope)) continue;
+            // Inside the page control a page is its own scope.
+            if (scope == f.centralWidget() && f.PageControl1->isAncestorOf(w)) continue;
+            // Scroll bars of a memo belong to the memo.
+            if (qobject_cast<QAbstractSlider*>(w) &&
+                qobject_cast<QAbstractScrollArea*>(w->parentWidget()->parentWidget()))
+                continue;
+            ++audited;
+            const std::string name = AccessibleName(w);
+            const std::string where = scope->objectName().toStdString() + "/" + w->objectName().toStdString();
+            EXPECT_FALSE(name.empty()) << where << " has no accessible name";
+            auto [it, fresh] = seen.emplace(name, w->objectName().toStdString());
+            EXPECT_TRUE(fresh || name.empty())
+                << where << " shares the name \"" << name << "\" with " << it->second;
+        }
+    }
+    EXPECT_GT(audited, 30);  // the serial page alone has 16 + 7 entries
+}
+
+}  // namespace
+}  // namespace kt::test
