@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -112,6 +113,12 @@ void PtyServer::Close() {
     slave_ = master_ = -1;
 }
 
+int PtyServer::Unread() const {
+    int n = 0;
+    if (slave_ < 0 || ioctl(slave_, FIONREAD, &n) != 0) return 0;
+    return n;
+}
+
 bool PtyServer::Pause(int ms) {
     pollfd p{g_stopPipe[0], POLLIN, 0};
     return poll(&p, 1, ms) <= 0;
@@ -219,6 +226,13 @@ int PtyServer::Run() {
             ++commands_;
             if (!options_.silent && !e.answer.empty()) Answer(e.answer);
             if (options_.hangupAfter > 0 && commands_ >= options_.hangupAfter) {
+                // Closing the master discards what the other side has not
+                // read yet: give the terminal up to 5 s to take the last answer.
+                // (The bytes reach the other side's queue a moment after the write.)
+                Pause(100);
+                for (int i = 0; i < 250 && Unread() > 0; ++i) {
+                    if (!Pause(20)) break;
+                }
                 Close();
                 return 0;
             }

@@ -47,6 +47,7 @@ class PtyServer {
     void Answer(const std::string& answer);
     void WriteAll(const std::string& bytes);
     bool Pause(int ms);  // false when a stop signal came
+    int Unread() const;  // bytes written that the other side has not read
 
     SimOptions options_;
     Endpoint endpoint_;

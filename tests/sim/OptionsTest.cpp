@@ -1,0 +1,64 @@
+// kt4470-sim's command line.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "SimOptions.h"
+
+namespace kt::sim {
+namespace {
+
+TEST(SimOptions, DefaultsAndEveryOption) {
+    SimOptions o;
+    std::string error;
+    ASSERT_TRUE(ParseOptions({}, o, error));
+    EXPECT_EQ(o.mode, SimOptions::Mode::Module);
+    EXPECT_EQ(o.link, "./COM1");
+    EXPECT_EQ(o.hangupAfter, 0);
+
+    SimOptions m;
+    ASSERT_TRUE(
+        ParseOptions({"--mode", "modem", "--module-number=+4917012345", "--link", "/tmp/x/COM3", "--silent",
+                      "--split", "--hangup-after", "3", "--noise=0.25", "--seed", "42", "--log", "f.jsonl"},
+                     m, error))
+        << error;
+    EXPECT_EQ(m.mode, SimOptions::Mode::Modem);
+    EXPECT_EQ(m.moduleNumber, "+4917012345");
+    EXPECT_EQ(m.link, "/tmp/x/COM3");
+    EXPECT_TRUE(m.silent && m.split && m.seedGiven);
+    EXPECT_EQ(m.hangupAfter, 3);
+    EXPECT_DOUBLE_EQ(m.noise, 0.25);
+    EXPECT_EQ(m.seed, 42u);
+    EXPECT_EQ(m.logPath, "f.jsonl");
+}
+
+TEST(SimOptions, BadArgumentsSayWhyOnOneLine) {
+    const std::vector<std::vector<std::string>> bad = {
+        {"--mode", "phone"},
+        {"--mode", "modem"},
+        {"--module-number", "abc"},
+        {"--hangup-after", "0"},
+        {"--hangup-after", "x"},
+        {"--noise", "1.5"},
+        {"--noise", "-0.1"},
+        {"--noise", "nan"},
+        {"--seed", "-1"},
+        {"--link"},
+        {"--link="},
+        {"--silent=yes"},
+        {"--frobnicate"},
+        {"stray"},
+        {"--log", ""},
+    };
+    for (const auto& args : bad) {
+        SimOptions o;
+        std::string error;
+        EXPECT_FALSE(ParseOptions(args, o, error)) << args[0];
+        EXPECT_FALSE(error.empty());
+        EXPECT_EQ(error.find('\n'), std::string::npos);
+    }
+}
+
+}  // namespace
+}  // namespace kt::sim
