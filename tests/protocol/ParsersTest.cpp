@@ -157,7 +157,8 @@ TEST_F(ParsersTest, HostileInputNeverReadsOutsideTheText) {
 TEST_F(ParsersTest, RandomReceptionsThroughTheReceiveHandler) {
     // Text made of the characters the scans look for, in random order and
     // length; run under the sanitizers this catches any read past the end.
-    const std::string alphabet = std::string("\r\n\0 :\",0123456789ACGLMOKT+\x1a\xff", 30);
+    static const char kChars[] = "\r\n\0 :\",0123456789ACGLMOKT+\x1a\xff";
+    const std::string alphabet(kChars, sizeof kChars - 1);
     std::mt19937 rng(4470);
     for (int i = 0; i < 3000; ++i) {
         std::string raw(rng() % 400, ' ');
