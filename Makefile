@@ -28,3 +28,9 @@ asan: setup
 
 clean:
 	rm -rf $(BUILD) build-asan
+
+# The Qt-free libraries, kt4470ctl and their tests cross-built for Windows
+# (mingw-w64) and run under Wine.
+.PHONY: windows
+windows:
+	JOBS=$(JOBS) scripts/windows.sh build-win
