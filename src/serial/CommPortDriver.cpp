@@ -255,6 +255,9 @@ uint32_t TCommPortDriver::WriteBufferTimed(const void* data, uint32_t count, uin
             }
         }
         if (backend_->TickMs() - lastProgress > static_cast<int64_t>(timeoutMs)) break;
+        // A line that has gone takes nothing more; the next poll reports it.
+        std::string reason;
+        if (backend_->Vanished(reason)) break;
         backend_->SleepMs(kWriteRetrySleepMs);
     }
     return total;

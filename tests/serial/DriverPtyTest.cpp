@@ -242,6 +242,37 @@ TEST_F(DriverPty, WriteToASideThatNeverDrainsReturnsShort) {
     EXPECT_EQ(pty.Read(written + 100, 300).size(), written);
 }
 
+TEST_F(DriverPty, WriteToAVanishedLineCountsNothing) {
+    ASSERT_TRUE(driver.OpenPort()) << driver.LastErrorText();
+    pty.CloseMaster();
+    driver.SetOutputTimeout(60000);  // a gone line is not waited for
+    EXPECT_EQ(driver.WriteBuffer("AT+CGMI\r", 8), 0u);
+    EXPECT_FALSE(driver.WriteByte('A'));
+}
+
+namespace {
+
+// The POSIX backend reporting more queued output than OutBufSize, as a
+// real UART's kernel queue can.
+class DeepQueueBackend : public PosixBackend {
+  public:
+    int32_t QueuedOutput() override { return PosixBackend::QueuedOutput() < 0 ? -1 : 10000; }
+};
+
+}  // namespace
+
+TEST(DriverOutputSpace, AQueueDeeperThanOutBufSizeLeavesNoSpace) {
+    Pty pty;
+    ASSERT_TRUE(pty.Ok());
+    TCommPortDriver driver(nullptr, std::make_unique<DeepQueueBackend>());
+    driver.SetPortName(pty.SlavePath());
+    driver.SetOutBufSize(128);
+    ASSERT_TRUE(driver.OpenPort()) << driver.LastErrorText();
+    EXPECT_EQ(driver.FreeOutputSpace(), 0);  // not 128 - 10000 in 16 bits
+    EXPECT_EQ(driver.WriteBufferTimed("x", 1, 20), 0u);
+    EXPECT_EQ(pty.ReadAll(50), "");
+}
+
 TEST_F(DriverPty, CheckLineStatusWithoutModemLinesWritesNothing) {
     driver.SetCheckLineStatus(true);
     driver.SetOutputTimeout(60000);  // must not be waited for
