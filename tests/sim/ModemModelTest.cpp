@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <random>
 #include <string>
 
 #include "ModemModel.h"
+#include "PtyServer.h"
 #include "Sms.h"
 #include "gsm/PduCodec.h"
 #include "protocol/Engine.h"
@@ -168,6 +170,50 @@ TEST_F(ModemReplies, ListingHeaderCarriesTheTpduLength) {
                            "\r\n\r\nOK\r\n");
     EXPECT_EQ(TpduOctets(m.pdu), static_cast<int>(m.pdu.size() / 2) - 1 - 7)
         << "7-octet service-centre field";
+}
+
+// Random bytes on the line never stop either role; the next clean command
+// is answered as usual.
+TEST(LineNoise, BothRolesKeepAnswering) {
+    std::mt19937 random(1234);
+    std::uniform_int_distribution<int> byte(0, 255), length(1, 64);
+    for (const auto mode : {SimOptions::Mode::Module, SimOptions::Mode::Modem}) {
+        SimOptions options;
+        options.mode = mode;
+        options.moduleNumber = kModuleNumber;
+        Endpoint line(options, FixedNow);
+        // Keywords with random arguments reach every argument reader.
+        const char* keywords[] = {"SETTX",    "GETTI",      "ANLEV",    "ANLEW",    "TCLEV",    "SETME,",
+                                  "SETTF",    "RTMOD",      "RTLEV ",   "SETNN",    "SETPB",    "GETNR",
+                                  "OUTP ",    "SETSH,",     "SETMP ",   "SETTM ",   "AMODE",    "K20MA",
+                                  "SETTN",    "SETRH,",     "SETAP ",   "GETOS",    "GETIS",    "AT#BND=",
+                                  "AT+CMGS=", "AT+CCLK=\"", "AT+CMGD=", "AT+CMGL=", "AT+CMGR=", "AT+CSCS="};
+        std::uniform_int_distribution<size_t> pick(0, std::size(keywords) - 1);
+        std::uniform_int_distribution<int> printable(32, 126), shortLength(0, 20);
+        for (int round = 0; round < 2000; ++round) {
+            std::string junk;
+            if (round % 2 == 0) {
+                for (int i = length(random); i > 0; --i)
+                    junk += static_cast<char>(byte(random));
+            } else {
+                junk = (mode == SimOptions::Mode::Module ? std::string(14, ' ') + "SETUP:" : std::string()) +
+                       keywords[pick(random)];
+                for (int i = shortLength(random); i > 0; --i)
+                    junk += static_cast<char>(printable(random));
+                junk += "\r";
+            }
+            line.Feed(junk);
+        }
+        if (mode == SimOptions::Mode::Module) {
+            const auto out = line.Feed("\r" + std::string(14, ' ') + "SETUP:  OK\r" + std::string(1, '\0'));
+            ASSERT_FALSE(out.empty());
+            EXPECT_EQ(out.back().answer, "OK\r\n");
+        } else {
+            const auto out = line.Feed("\x1B\rATE1\rAT\r");
+            ASSERT_FALSE(out.empty());
+            EXPECT_EQ(out.back().answer, "AT\r\r\nOK\r\n");
+        }
+    }
 }
 
 }  // namespace

@@ -43,6 +43,7 @@ std::vector<Exchange> Endpoint::Feed(std::string_view bytes) {
     if (modem_) return modem_->Feed(bytes);
     std::vector<Exchange> out;
     for (const Frame& f : splitter_.Feed(bytes)) {
+        if (!f.framed && f.text.empty()) continue;  // an empty line is no command
         out.push_back({f.text + "\r", f.framed ? module_.Command(f.text) : module_.RawLine(f.text)});
     }
     return out;
