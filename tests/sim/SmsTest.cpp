@@ -89,15 +89,5 @@ TEST(SubmitReader, RefusesBrokenPdus) {
     EXPECT_TRUE(ReadSubmit("00113005912143F500000B06C722754A6D00", info, error)) << error;
 }
 
-TEST(SeptetPacking, GroupsOfEightFillSevenOctets) {
-    EXPECT_EQ(PackSeptets("1234567").size(), 7u);
-    EXPECT_EQ(PackSeptets("12345678").size(), 7u);
-    EXPECT_EQ(PackSeptets("123456789").size(), 8u);
-    EXPECT_EQ(ToHex(PackSeptets("hellohello")), "E8329BFD4697D9EC37");
-    std::string back;
-    ASSERT_TRUE(FromHex("E8329BFD4697D9EC37", back));
-    EXPECT_EQ(back, PackSeptets("hellohello"));
-}
-
 }  // namespace
 }  // namespace kt::sim

@@ -42,28 +42,6 @@ TEST(CommandSplitter, SameCommandsWhereverTheStreamIsCut) {
     }
 }
 
-TEST(CommandSplitter, ByteByByteAndCutTwice) {
-    CommandSplitter single;
-    std::vector<std::pair<bool, std::string>> frames;
-    for (char c : kStream) {
-        const auto f = Flatten(single.Feed(std::string(1, c)));
-        frames.insert(frames.end(), f.begin(), f.end());
-    }
-    EXPECT_EQ(frames, kExpected);
-
-    for (size_t a = 1; a < kStream.size(); a += 7) {
-        for (size_t b = a; b < kStream.size(); b += 5) {
-            CommandSplitter s;
-            auto all = Flatten(s.Feed(kStream.substr(0, a)));
-            for (const auto& part : {kStream.substr(a, b - a), kStream.substr(b)}) {
-                const auto f = Flatten(s.Feed(part));
-                all.insert(all.end(), f.begin(), f.end());
-            }
-            EXPECT_EQ(all, kExpected) << a << "/" << b;
-        }
-    }
-}
-
 TEST(CommandSplitter, IncompleteLineWaitsForItsCarriageReturn) {
     CommandSplitter s;
     EXPECT_TRUE(s.Feed(std::string(14, ' ') + "SETUP:GET").empty());
@@ -88,15 +66,6 @@ TEST(CommandSplitter, EndlessLineNoiseIsDropped) {
     const auto f = s.Feed("\r" + Framed("GETVR"));
     ASSERT_EQ(f.size(), 2u);
     EXPECT_EQ(f[1].text, "GETVR");
-}
-
-TEST(CommandSplitter, ClassifiesFramedAndRawLines) {
-    EXPECT_TRUE(ClassifyLine(std::string(14, ' ') + "SETUP:GETST").framed);
-    EXPECT_TRUE(ClassifyLine("SETUP:GETST").framed);
-    const Frame raw = ClassifyLine("  AT+CSQ");
-    EXPECT_FALSE(raw.framed);
-    EXPECT_EQ(raw.text, "  AT+CSQ");
-    EXPECT_FALSE(ClassifyLine("  SETUPGETST").framed);
 }
 
 }  // namespace

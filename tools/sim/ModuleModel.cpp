@@ -1,5 +1,6 @@
 #include "ModuleModel.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <ctime>
