@@ -155,6 +155,13 @@ TEST_F(ModemReplies, SmsToAnotherNumberIsAcceptedAndDropped) {
     EXPECT_NE(SubmitCommand("GETST", "+4999998").find("+CMGS: 2"), std::string::npos);
 }
 
+TEST_F(ModemReplies, RefusedAnnouncementLeavesTheNextCommandWhole) {
+    // An empty module number: the terminal announces -1, then sends Ctrl-Z alone.
+    EXPECT_EQ(Send("AT+CMGS=-1\r"), "AT+CMGS=-1\r\r\n+CMS ERROR: 304\r\n");
+    EXPECT_EQ(Send("\x1A"), "");
+    EXPECT_EQ(Send("AT+CMGL=1\r"), "AT+CMGL=1\r\r\nOK\r\n");
+}
+
 TEST_F(ModemReplies, EscapeCancelsTheMessage) {
     Send("AT+CMGS=17\r");
     EXPECT_EQ(Send("0011\x1B"), "\r\nOK\r\n");

@@ -92,6 +92,9 @@ std::vector<Exchange> ModemModel::Feed(std::string_view bytes) {
             continue;
         }
         if (c == '\n' && line_.empty()) continue;
+        // Ctrl-Z or ESC outside a message (the terminal sends Ctrl-Z even when
+        // "AT+CMGS=" was refused) is dropped, so the next command is whole.
+        if (c == 0x1A || c == 0x1B) continue;
         if (line_.size() >= kMaxLine) line_.clear();
         line_ += c;
     }
