@@ -97,7 +97,7 @@ TEST(CtlPduCli, DecodeShowsEscapedText) {
     const CtlRun enc = Ctl({"pdu", "encode", "--to", "+1", "\\x00\\x7C\\\\\\t\\x7B"});
     ASSERT_EQ(enc.status, 0) << enc.err;
     r = Ctl({"pdu", "decode", enc.out.substr(0, enc.out.size() - 1)});
-    EXPECT_EQ(r.out, "@\\xF6*\\xE7\\xE4\n");
+    EXPECT_EQ(r.out, "@\\xF5*\\xE7\\xE4\n");
     // Nothing to decode: an empty line.
     r = Ctl({"pdu", "decode", "0000000000"});
     EXPECT_EQ(r.status, 0);
