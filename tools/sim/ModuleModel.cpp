@@ -95,8 +95,6 @@ std::string Cut(std::string_view s, size_t max) {
     return std::string(s.substr(0, max));
 }
 
-const char* kDefaultIoNames[4] = {"INP%d 1", "INP%d 0", "OUT%d 1", "OUT%d 0"};
-
 }  // namespace
 
 ModuleModel::ModuleModel(Clock clock) : clock_(std::move(clock)) {
@@ -116,19 +114,14 @@ ModuleModel::ModuleModel(Clock clock) : clock_(std::move(clock)) {
         s.extTexts[32 + k] = "Event INP" + std::to_string(k) + " 0-1";
         s.extTexts[44 + k] = "Event INP" + std::to_string(k) + " 1-0";
     }
+    // IO names 58-97: inputs in state 1 and 0, outputs on and off.
     for (int k = 1; k <= 12; ++k) {
-        char buf[16];
-        std::snprintf(buf, sizeof buf, kDefaultIoNames[0], k);
-        s.intTexts[56 + k] = buf;
-        std::snprintf(buf, sizeof buf, kDefaultIoNames[1], k);
-        s.intTexts[68 + k] = buf;
+        s.intTexts[56 + k] = "INP" + std::to_string(k) + " 1";
+        s.intTexts[68 + k] = "INP" + std::to_string(k) + " 0";
     }
     for (int k = 1; k <= 8; ++k) {
-        char buf[16];
-        std::snprintf(buf, sizeof buf, kDefaultIoNames[2], k);
-        s.intTexts[80 + k] = buf;
-        std::snprintf(buf, sizeof buf, kDefaultIoNames[3], k);
-        s.intTexts[88 + k] = buf;
+        s.intTexts[80 + k] = "OUT" + std::to_string(k) + " 1";
+        s.intTexts[88 + k] = "OUT" + std::to_string(k) + " 0";
     }
     for (auto& m : s.mux20mA)
         m = "100";
