@@ -116,9 +116,10 @@ class TForm1 : public QMainWindow, public kt::protocol::IWindow {
     bool BusyCursor() const { return busy_; }
 
     // ---- Parts ------------------------------------------------------------------------
-    // Declared in construction order: the driver outlives the engine.
+    // Declared in construction order: the driver outlives the engine, and its
+    // poll timer outlives it.
     QtPollTimer pollTimer_;
-    kt::serial::TCommPortDriver CommPortDriver1;
+    kt::serial::TCommPortDriver CommPortDriver1{&pollTimer_};
     kt::config::ConfigRecord Config;
 
     QTabWidget* PageControl1 = nullptr;
