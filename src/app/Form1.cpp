@@ -84,8 +84,8 @@ TForm1::TForm1(FormOptions options, QWidget* parent)
         engine_->CommPortDriver1ReceiveData(sender, data, size);
     };
     d.OnReceivePacket = d.OnReceiveData;
-    d.OnLineLost = [this](TCommPortDriver*, const std::string& reason) {
-        StatusBar1->showMessage(FromBytes(reason + " - the port is closed; choose it again to reopen it"));
+    d.OnLineLost = [this](TCommPortDriver* sender, const std::string& reason) {
+        StatusBar1->showMessage(FromBytes(LineLostText(*sender, reason)));
     };
     QObject::connect(&pollTimer_.Timer(), &QTimer::timeout, this, [this] { PollPort(); });
 
@@ -108,6 +108,10 @@ TForm1::~TForm1() {
 void TForm1::BuildWindow() {
     resize(881, 703);
     move(20, 16);
+    // The pages are laid out for a small 8 point face.
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
     auto* central = new QWidget(this);
     central->setObjectName("Form1Client");
     setCentralWidget(central);
@@ -152,7 +156,8 @@ void TForm1::BuildWindow() {
 
     Status = new QLineEdit("Setting Mode", central);
     Status->setObjectName("Status");
-    Status->setGeometry(784, 416, 66, 14);
+    // Wider and taller than the classic 66 x 14 so the text fits a modern face.
+    Status->setGeometry(780, 412, 72, 20);
     Status->setReadOnly(true);
     Status->setAccessibleName("Status");
 

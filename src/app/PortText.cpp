@@ -71,4 +71,9 @@ std::string OpenFailureText(const TCommPortDriver& port) {
     return PortHead(port) + ": cannot open: " + why;
 }
 
+std::string LineLostText(const TCommPortDriver& port, const std::string& reason) {
+    return PortHead(port) + ": " + (reason.empty() ? "line lost" : reason) +
+           "; the port is closed, pick it again to reopen it";
+}
+
 }  // namespace kt::app

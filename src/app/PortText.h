@@ -17,5 +17,7 @@ std::string PortEntryText(int n, const std::filesystem::path& workDir);
 std::string OpenPortText(const kt::serial::TCommPortDriver& port);
 // "COM5 -> /dev/ttyS4: cannot open: no such device".
 std::string OpenFailureText(const kt::serial::TCommPortDriver& port);
+// "COM1 -> /dev/pts/3: line lost (...); the port is closed, pick it again to reopen it".
+std::string LineLostText(const kt::serial::TCommPortDriver& port, const std::string& reason);
 
 }  // namespace kt::app

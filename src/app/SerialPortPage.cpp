@@ -19,7 +19,7 @@ SerialPortPage::SerialPortPage(TForm1& form) : Page(form, "TabSheet12") {
     for (int n = 1; n <= kPortEntries; ++n)
         ports << QString("Com%1").arg(n);
     RadioGroupPort = new TRadioGroup("RadioGroupPort", "Com Port ", ports, this);
-    RadioGroupPort->setGeometry(16, 8, 105, 385);
+    RadioGroupPort->setGeometry(16, 4, 105, 374);
     RadioGroupPort->SetItemIndex(0);
 
     PortDevice = new QLabel(this);
@@ -64,6 +64,11 @@ SerialPortPage::SerialPortPage(TForm1& form) : Page(form, "TabSheet12") {
     // Handlers hang on value changes, so the program's own changes run them.
     connect(RadioGroupPort, &TRadioGroup::Click, this, [this] { form_.InitPort(); });
     connect(RadioGroupRate, &TRadioGroup::Click, this, [this] { form_.InitPort(); });
+    // Re-picking the selected port reopens it only when it is closed (a lost
+    // line, a device that was missing or busy); an open port stays as it is.
+    connect(RadioGroupPort, &TRadioGroup::Reclicked, this, [this] {
+        if (!form_.CommPortDriver1.IsOpen()) form_.InitPort();
+    });
     connect(SkipCRLFcb, &QCheckBox::toggled, this, [this] { SkipCRLFcbClick(); });
     connect(TrackBar5, &QSlider::valueChanged, this, [this] { TrackBar5Change(); });
     connect(ParityEven, &QCheckBox::toggled, this, [this] { ParityEvenClick(); });

@@ -37,7 +37,13 @@ TRadioGroup::TRadioGroup(const QString& objectName, const QString& caption, cons
     connect(&group_, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
         if (!checked || id == index_) return;
         index_ = id;
+        changedByClick_ = true;
         emit Click();
+    });
+    // A click follows the toggle it caused; one without a toggle re-picks.
+    connect(&group_, &QButtonGroup::idClicked, this, [this](int) {
+        if (!changedByClick_) emit Reclicked();
+        changedByClick_ = false;
     });
 }
 
@@ -63,6 +69,7 @@ void TRadioGroup::SetItemIndex(int index) {
     if (index == index_) return;
     index_ = index;
     Select(index);
+    changedByClick_ = false;
     emit Click();
 }
 

@@ -26,7 +26,8 @@ std::string ToBytes(const QString& text);
 
 // A titled group of radio buttons with an item index. Setting the index from
 // the program emits Click() only when the index changes; an operator picking
-// another entry is a change too. Re-picking the selected entry is not.
+// another entry is a change too. Re-picking the selected entry is not: it
+// emits Reclicked() instead.
 class TRadioGroup : public QGroupBox {
     Q_OBJECT
   public:
@@ -41,6 +42,8 @@ class TRadioGroup : public QGroupBox {
 
   signals:
     void Click();
+    // The operator clicked the entry that was already selected.
+    void Reclicked();
 
   private:
     void Select(int index);
@@ -48,6 +51,7 @@ class TRadioGroup : public QGroupBox {
     QButtonGroup group_;
     std::vector<QRadioButton*> buttons_;
     int index_ = -1;
+    bool changedByClick_ = false;
 };
 
 // A memo holding a list of lines. The text is the lines each followed by

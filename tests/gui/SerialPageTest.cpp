@@ -96,5 +96,34 @@ TEST_F(SerialPage, PortThatCannotOpenIsReportedInTheStatusBar) {
     EXPECT_TRUE(f.CommPortDriver1.IsOpen());
 }
 
+TEST_F(SerialPage, LostLineIsReportedAndRepickingTheEntryReopensIt) {
+    auto pty = std::make_unique<Pty>();
+    ASSERT_TRUE(pty->Ok());
+    Link(1, pty->SlavePath());
+    auto& f = Start();
+    ASSERT_TRUE(f.CommPortDriver1.IsOpen());
+
+    // While the port is open, re-picking its entry changes nothing.
+    f.serialPage->RadioGroupPort->Item(0)->click();
+    EXPECT_TRUE(f.CommPortDriver1.IsOpen());
+
+    pty->CloseMaster();
+    f.PollPort();
+    EXPECT_FALSE(f.CommPortDriver1.IsOpen());
+    const std::string lost = f.StatusBar1->currentMessage().toStdString();
+    EXPECT_NE(lost.find("pick it again to reopen it"), std::string::npos) << lost;
+    EXPECT_EQ(messages.size(), 1u);  // the start-up warning only
+
+    // The adapter is back (here: a new pseudo-terminal behind the same link).
+    pty = std::make_unique<Pty>();
+    ASSERT_TRUE(pty->Ok());
+    std::filesystem::remove(dir / "COM1");
+    Link(1, pty->SlavePath());
+    f.serialPage->RadioGroupPort->Item(0)->click();
+    EXPECT_TRUE(f.CommPortDriver1.IsOpen());
+    f.ConnectBtnClick();
+    EXPECT_EQ(pty->Read(Framed("  OK").size(), 2000), Framed("  OK"));
+}
+
 }  // namespace
 }  // namespace kt::test

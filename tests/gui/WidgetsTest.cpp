@@ -14,8 +14,9 @@ using app::TRadioGroup;
 TEST(Widgets, RadioGroupRunsItsHandlerOnlyOnARealChange) {
     EnsureApp();
     TRadioGroup group("G", "Group", {"a", "b", "c"});
-    int clicks = 0;
+    int clicks = 0, reclicks = 0;
     QObject::connect(&group, &TRadioGroup::Click, [&] { ++clicks; });
+    QObject::connect(&group, &TRadioGroup::Reclicked, [&] { ++reclicks; });
     EXPECT_EQ(group.ItemIndex(), -1);
 
     group.SetItemIndex(1);
@@ -35,8 +36,13 @@ TEST(Widgets, RadioGroupRunsItsHandlerOnlyOnARealChange) {
     group.Item(0)->click();  // an operator's pick is a change
     EXPECT_EQ(group.ItemIndex(), 0);
     EXPECT_EQ(clicks, 4);
+    EXPECT_EQ(reclicks, 0);
     group.Item(0)->click();  // picking the selected entry again is not
     EXPECT_EQ(clicks, 4);
+    EXPECT_EQ(reclicks, 1);
+    group.SetItemIndex(2);
+    group.Item(2)->click();
+    EXPECT_EQ(reclicks, 2);
 }
 
 TEST(Widgets, MemoKeepsLinesWithTextListRules) {
