@@ -28,6 +28,11 @@ TEST_F(Startup, WithoutSettingsFileWarnsOnceAndRunsOnCom1At2400) {
     EXPECT_EQ(f.PageControl1->currentIndex(), 0);
     EXPECT_FALSE(f.BusyCursor());
     EXPECT_EQ(f.StatusBar1->currentMessage().toStdString(), "COM1 -> " + pty.SlavePath() + " open: 2400 8N1");
+    // The driver polls through the window's timer while the port is open.
+    EXPECT_TRUE(f.PortPollTimer().Running());
+    EXPECT_EQ(f.PortPollTimer().Period(), 5000u);
+    f.CommPortDriver1.ClosePort();
+    EXPECT_FALSE(f.PortPollTimer().Running());
 }
 
 TEST_F(Startup, StoredPortAndRateReopenThePort) {
