@@ -54,6 +54,8 @@ const std::vector<ConfigStep> kLoadSteps = {
     {"port parity from ParityEven", [](TForm1& f, ConfigRecord&) { ApplyParity(f); }},
     {"SaveSettingAfterExitCB <- SaveOnExit",
      [](TForm1& f, ConfigRecord& c) { SetChecked(f.serialPage->SaveSettingAfterExitCB, c.SaveOnExit()); }},
+    {"alternate module layout for AlternateModule (Main page: ReadRT)",
+     [](TForm1& f, ConfigRecord& c) { f.mainPage->ApplyAlternateModule(c.AlternateModule()); }},
     {"SkipCRLFcb <- SkipCrLf, SkipCRLFSaved",
      [](TForm1& f, ConfigRecord& c) {
          SetChecked(f.serialPage->SkipCRLFcb, c.SkipCrLf());

@@ -3,8 +3,8 @@
 // mode switch, its settings across a restart, and one round trip through the
 // window to kt4470-sim.
 #include <QAbstractButton>
-#include <QGroupBox>
 #include <QAccessible>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <chrono>
