@@ -78,6 +78,61 @@ TEST_F(Composition, SharedControlsAndMenusByName) {
     EXPECT_EQ(option->actions()[1]->text().toStdString(), "Save Setting");
 }
 
+TEST_F(Composition, ChangingThePageRecoloursTheEntryControls) {
+    auto& f = Start();
+    const QColor ivory(255, 255, 245);
+    EXPECT_EQ(f.mainPage->BRnumber->palette().color(QPalette::Base), ivory);  // start-up ran it once
+    for (QWidget* w : {static_cast<QWidget*>(f.mainPage->BRnumber), static_cast<QWidget*>(f.MemoSMSinput)}) {
+        QPalette p = w->palette();
+        p.setColor(QPalette::Base, Qt::green);
+        w->setPalette(p);
+    }
+    f.PageControl1->setCurrentIndex(11);
+    EXPECT_EQ(f.mainPage->BRnumber->palette().color(QPalette::Base), ivory);
+    EXPECT_EQ(f.MemoSMSinput->palette().color(QPalette::Base), ivory);
+    EXPECT_EQ(f.ActivePageIndex(), 11);
+}
+
+// What the engine sees of the window and does to it.
+TEST_F(Composition, EngineViewOfTheWindow) {
+    auto& f = Start();
+    protocol::IWindow& w = f;
+    w.SetControlText("BRnumber", "+49\xE4\x01");  // 8-bit bytes survive
+    EXPECT_EQ(w.ModuleNumber(), "+49\xE4\x01");
+    EXPECT_EQ(w.ControlText("BRnumber"), "+49\xE4\x01");
+    w.SetControlText("NoSuchControl", "x");
+    EXPECT_EQ(w.ControlText("NoSuchControl"), "");
+    EXPECT_EQ(w.ControlText(""), "");
+
+    w.AppendMemoLine(protocol::Memo::SmsInput, "a");
+    w.AppendMemoLine(protocol::Memo::SmsInput, "b");
+    w.SetMemoLine(protocol::Memo::SmsInput, 0, "A");
+    EXPECT_EQ(w.MemoText(protocol::Memo::SmsInput), "A\r\nb\r\n");
+    w.SetMemoText(protocol::Memo::Monitor, "GETST");
+    EXPECT_EQ(w.MemoLine(protocol::Memo::Monitor, 0), "GETST");
+    EXPECT_EQ(w.MemoLineCount(protocol::Memo::Monitor), 1);
+
+    w.SetStatusColor(protocol::kRed);
+    w.SetStatusText(" ");
+    EXPECT_EQ(f.Status->palette().color(QPalette::Base), QColor(255, 0, 0));
+    EXPECT_EQ(f.Status->text().toStdString(), " ");
+
+    w.SetBusyCursor(true);
+    w.SetBusyCursor(true);  // balanced: one override however often it is asked
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    w.SetBusyCursor(false);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    EXPECT_FALSE(w.SmsModeChecked());
+    f.mainPage->SMSmode->click();
+    EXPECT_TRUE(w.SmsModeChecked());
+    EXPECT_TRUE(f.Engine().SmsModeActive);  // its click handler ran
+
+    w.ShowMessage("Cell Phone not connected", "Error", protocol::MsgIcon::Error);
+    ASSERT_EQ(messages.size(), 2u);  // after the start-up warning
+    EXPECT_EQ(messages[1].caption, "Error");
+}
+
 // Controls an operator can reach: they must be announced by name.
 bool IsControl(QWidget* w) {
     return qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
