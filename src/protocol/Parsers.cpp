@@ -130,8 +130,11 @@ void ProtocolEngine::InboxParser(const std::string& raw) {
             ++p;
         if (atEnd(p)) return;
         // The message line (the reception's last character is never part of it).
+        // It runs to its own end: a full-length message line is over 300
+        // characters, and cutting it at the header's search limit would lose
+        // the end of the module's answer.
         std::string line;
-        while (p < len && p <= kInboxLimit && At(raw, p) > 32)
+        while (p < len && At(raw, p) > 32)
             line += static_cast<char>(At(raw, p++));
 
         if (window_.SmsModeChecked())

@@ -102,6 +102,18 @@ TEST_F(ParsersTest, InboxMessageIsDecodedAndShownInSmsMode) {
     EXPECT_EQ(win.smsInput.Lines(), (std::vector<std::string>{"", "STATUS OK"}));
 }
 
+TEST_F(ParsersTest, InboxFullLengthAnswerIsNotCut) {
+    // 159 characters and CR: the PDU line alone is longer than 300 characters.
+    std::string answer;
+    for (int i = 0; answer.size() < 159; ++i)
+        answer += static_cast<char>('A' + i % 26);
+    answer += '\r';
+    win.smsMode = true;
+    eng.WantInbox = true;
+    eng.InboxParser("AT+CMGL=1\r\r\n+CMGL: 7,1,,153\r\n" + DeliverPdu(answer) + "\r\n\r\nOK\r\n");
+    EXPECT_EQ(eng.InboxText, answer);
+}
+
 TEST_F(ParsersTest, InboxInDirectModeKeepsTheLineAsItIs) {
     eng.WantInbox = true;
     eng.InboxParser("+CMGL: 1,1,,5\r\nABCDEF\r\nOK\r\n");
