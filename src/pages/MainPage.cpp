@@ -359,6 +359,9 @@ void MainPage::SMSmodeClick() {
     form_.Engine().SmsModeActive = SMSmode->isChecked();
     // The modem identification shows only in SMS mode.
     Memo5->setVisible(!SMSmode->isChecked());
+    // The monitor line shows only in direct mode, as start-up leaves it, so
+    // switching back to direct mode at run time brings it back.
+    if (form_.MemoS) form_.MemoS->setVisible(!SMSmode->isChecked());
 }
 
 void MainPage::ApplyAlternateModule(bool on) {

@@ -369,12 +369,15 @@ TEST_F(MainPageTest, Memo5CoversTheModemFieldsOutsideSmsMode) {
     auto& f = StartWithoutPort();
     EXPECT_FALSE(page->Memo5->isHidden());
     EXPECT_FALSE(f.Engine().SmsModeActive);
+    EXPECT_FALSE(f.MemoS->isHidden());
     page->SMSmode->click();
     EXPECT_TRUE(page->Memo5->isHidden());
     EXPECT_TRUE(f.Engine().SmsModeActive);
+    EXPECT_TRUE(f.MemoS->isHidden());  // the monitor line, as after a start in SMS mode
     page->SMSmode->setChecked(false);  // a change from the program runs the handler too
     EXPECT_FALSE(page->Memo5->isHidden());
     EXPECT_FALSE(f.Engine().SmsModeActive);
+    EXPECT_FALSE(f.MemoS->isHidden());
 }
 
 TEST_F(MainPageTest, NumberModeAndDeletionSurviveSaveAndRestart) {
