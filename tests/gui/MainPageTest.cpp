@@ -223,6 +223,26 @@ TEST_F(MainPageTest, ModuleRequestsGoFramedAndShowInTheMonitor) {
         << f.MemoSMSinput->Text();
 }
 
+TEST_F(MainPageTest, ModuleRequestInSmsModeIsSubmittedToTheModuleNumber) {
+    auto& f = StartOnPty();
+    page->SMSmode->setChecked(true);
+    page->BRnumber->setText("+359888123456");
+    page->ReadState->click();
+    const std::string sent = Wire(10);
+    ASSERT_EQ(sent.substr(0, 8), "AT+CMGS=");
+    ASSERT_EQ(sent.back(), '\r');
+    const int octets = std::stoi(sent.substr(8));
+    EXPECT_EQ(f.MemoS->Line(0), "GETST");
+
+    // The modem's prompt releases the PDU: service centre octet, then the
+    // announced number of octets, then Ctrl-Z.
+    Deliver("\r\n> ");
+    const std::string pdu = Wire(2 + 2 * size_t(octets) + 1);
+    ASSERT_EQ(pdu.size(), 2 + 2 * size_t(octets) + 1);
+    EXPECT_EQ(pdu.back(), '\x1A');
+    EXPECT_NE(pdu.find("538988214365"), std::string::npos) << pdu;  // the number, semi-octets
+}
+
 TEST_F(MainPageTest, PassThroughCommandsGoRawWithTheSkipStateSaved) {
     auto& f = StartOnPty();
     const struct {
