@@ -275,6 +275,15 @@ void TForm1::InitPort() {
     StatusBar1->showMessage(FromBytes(open ? OpenPortText(d) : OpenFailureText(d)));
 }
 
+void TForm1::EndModemExchange() {
+    auto& e = *engine_;
+    e.ModemBusy = e.SmsOutgoing = e.AwaitPrompt = e.PduSent = e.AwaitSendResult = false;
+    e.InboxPollHold = e.InboxPolling = false;
+    e.PendingPdu.clear();
+    e.PendingPduLength = 0;
+    SetBusyCursor(false);
+}
+
 // ---- handlers ------------------------------------------------------------------------------------
 
 void TForm1::PageControl1Change() {

@@ -79,6 +79,11 @@ class TForm1 : public QMainWindow, public kt::protocol::IWindow {
     void ExitBtnClick();
     void SaveSetting1Click();
     void InitPort();
+    // Drops the SMS submission or modem exchange under way. Used when a
+    // closed port is reopened: nothing written while it was closed can be
+    // answered, and a submission waiting for the modem's prompt would hold
+    // every later SMS command.
+    void EndModemExchange();
 
     // ---- Settings file ---------------------------------------------------------
     // Reads / writes Config from / to the file in the working directory; a

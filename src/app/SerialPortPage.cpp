@@ -67,7 +67,9 @@ SerialPortPage::SerialPortPage(TForm1& form) : Page(form, "TabSheet12") {
     // Re-picking the selected port reopens it only when it is closed (a lost
     // line, a device that was missing or busy); an open port stays as it is.
     connect(RadioGroupPort, &TRadioGroup::Reclicked, this, [this] {
-        if (!form_.CommPortDriver1.IsOpen()) form_.InitPort();
+        if (form_.CommPortDriver1.IsOpen()) return;
+        form_.EndModemExchange();
+        form_.InitPort();
     });
     connect(SkipCRLFcb, &QCheckBox::toggled, this, [this] { SkipCRLFcbClick(); });
     connect(TrackBar5, &QSlider::valueChanged, this, [this] { TrackBar5Change(); });
