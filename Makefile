@@ -26,6 +26,13 @@ asan: setup
 	cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
 	    UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
+# The terminal against kt4470-sim in ./demo: `make run` (module, direct
+# mode) or `make run MODE=sms` (GSM modem, SMS mode; NUMBER= the module's).
+MODE ?= module
+run:
+	$(if $(DISPLAY)$(WAYLAND_DISPLAY),,$(error make run: no display (neither DISPLAY nor WAYLAND_DISPLAY is set); try: xvfb-run -a make run))
+	@BUILD=$(BUILD) JOBS=$(JOBS) $(if $(NUMBER),NUMBER=$(NUMBER)) scripts/run-demo.sh $(MODE)
+
 clean:
 	rm -rf $(BUILD) build-asan
 
