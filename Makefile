@@ -31,7 +31,7 @@ asan: setup
 MODE ?= module
 run:
 	$(if $(DISPLAY)$(WAYLAND_DISPLAY),,$(error make run: no display (neither DISPLAY nor WAYLAND_DISPLAY is set); try: xvfb-run -a make run))
-	@BUILD=$(BUILD) JOBS=$(JOBS) $(if $(NUMBER),NUMBER=$(NUMBER)) scripts/run-demo.sh $(MODE)
+	@BUILD=$(BUILD) JOBS=$(JOBS) CMAKE_FLAGS="$(CMAKE_FLAGS)" $(if $(NUMBER),NUMBER=$(NUMBER)) scripts/run-demo.sh $(MODE)
 
 clean:
 	rm -rf $(BUILD) build-asan

@@ -5,7 +5,8 @@
 # simulator when the window closes.
 #
 # Usage: scripts/run-demo.sh [module|sms]
-# Environment: BUILD (build folder, default build), JOBS (parallel jobs),
+# Environment: BUILD (build folder, default build), CMAKE_FLAGS (for its
+# first configuration, as the Makefile passes them), JOBS (parallel jobs),
 # DEMO (demo folder, default demo), NUMBER (the module's phone number in SMS
 # mode), SIM_ARGS (extra simulator options, e.g. "--split" or "--noise 0.05").
 set -euo pipefail
@@ -32,20 +33,15 @@ fi
 
 scripts/setup.sh
 if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S . -B "$build" -DKT_BUILD_BENCH=OFF
+    # shellcheck disable=SC2086
+    cmake -S . -B "$build" ${CMAKE_FLAGS:-}
 fi
 cmake --build "$build" -j "$jobs" --target kt4470 kt4470-sim kt4470ctl
 
-bin() { find "$build" -type f -name "$1" -perm -u+x | head -n 1; }
-kt4470="$(bin kt4470)"
-sim="$(bin kt4470-sim)"
-ctl="$(bin kt4470ctl)"
-for b in "$kt4470" "$sim" "$ctl"; do
-    [ -n "$b" ] || {
-        echo "run-demo: a program is missing in $build after the build" >&2
-        exit 1
-    }
-done
+kt4470="$PWD/$build/src/app/kt4470"
+sim="$build/tools/sim/kt4470-sim"
+ctl="$build/tools/ctl/kt4470ctl"
+case "$build" in /*) kt4470="$build/src/app/kt4470" ;; esac
 
 mkdir -p "$demo"
 cfg="$demo/KT4470.cfg"
@@ -58,19 +54,23 @@ fi
 if [ "$mode" = sms ]; then
     "$ctl" cfg set "$cfg" PortIndex=0 SmsModeOn=1 ModuleNumber="$number" ModuleNumberCopy="$number"
     sim_args=(--mode modem --module-number "$number")
+    role="GSM modem for the module $number"
 else
     "$ctl" cfg set "$cfg" PortIndex=0 SmsModeOn=0
     sim_args=(--mode module)
+    role="module"
 fi
 
 # A link left behind by a simulator that was killed is replaced by the new one.
 link="$demo/COM1"
 log="$demo/sim.log"
+: >"$log"
 # shellcheck disable=SC2206
 extra=(${SIM_ARGS:-})
 "$sim" "${sim_args[@]}" "${extra[@]}" --link "$link" --log "$log" >"$demo/sim.out" 2>&1 &
 sim_pid=$!
 app_pid=""
+# shellcheck disable=SC2317  # run by the traps
 stop_all() {
     for pid in $app_pid $sim_pid; do
         if kill -0 "$pid" 2>/dev/null; then
@@ -97,11 +97,10 @@ if ! [ -e "$link" ]; then
     echo "run-demo: kt4470-sim made no link $link within 10 s" >&2
     exit 1
 fi
-echo "run-demo: kt4470-sim ($mode) on $(readlink "$link"), linked as $link; log in $log"
+echo "run-demo: kt4470-sim ($role) on $(readlink "$link"), linked as $link; log in $log"
 
-kt4470_abs="$(cd "$(dirname "$kt4470")" && pwd)/$(basename "$kt4470")"
 # In the background, so that a signal to this script stops both programs.
-(cd "$demo" && exec "$kt4470_abs") &
+(cd "$demo" && exec "$kt4470") &
 app_pid=$!
 status=0
 wait "$app_pid" || status=$?
