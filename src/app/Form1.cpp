@@ -159,6 +159,7 @@ void TForm1::BuildWindow() {
     // Wider and taller than the classic 66 x 14 so the text fits a modern face.
     Status->setGeometry(780, 412, 72, 20);
     Status->setReadOnly(true);
+    Status->setCursorPosition(0);  // show the start of the text where it is wider than the field
     Status->setAccessibleName("Status");
 
     const struct {
@@ -449,6 +450,7 @@ void TForm1::SetStatusColor(Rgb color) {
 
 void TForm1::SetStatusText(const std::string& text) {
     Status->setText(FromBytes(text));
+    Status->setCursorPosition(0);
 }
 
 void TForm1::SetBusyCursor(bool busy) {

@@ -13,14 +13,41 @@ namespace kt::serial {
 
 enum TPortNumber : int {
     pnCustom = 0,
-    pnCOM1, pnCOM2, pnCOM3, pnCOM4, pnCOM5, pnCOM6, pnCOM7, pnCOM8,
-    pnCOM9, pnCOM10, pnCOM11, pnCOM12, pnCOM13, pnCOM14, pnCOM15, pnCOM16
+    pnCOM1,
+    pnCOM2,
+    pnCOM3,
+    pnCOM4,
+    pnCOM5,
+    pnCOM6,
+    pnCOM7,
+    pnCOM8,
+    pnCOM9,
+    pnCOM10,
+    pnCOM11,
+    pnCOM12,
+    pnCOM13,
+    pnCOM14,
+    pnCOM15,
+    pnCOM16
 };
 
 enum TBaudRate : int {
     brCustom = 0,
-    br110, br300, br600, br1200, br2400, br4800, br9600, br14400, br19200,
-    br38400, br56000, br57600, br115200, br128000, br256000
+    br110,
+    br300,
+    br600,
+    br1200,
+    br2400,
+    br4800,
+    br9600,
+    br14400,
+    br19200,
+    br38400,
+    br56000,
+    br57600,
+    br115200,
+    br128000,
+    br256000
 };
 
 enum TDataBits : int { db5BITS = 0, db6BITS, db7BITS, db8BITS };
@@ -42,7 +69,7 @@ enum class OpenError { None, NoSuchDevice, PermissionDenied, Busy, NotConfigurab
 // The poll timer is supplied by the owner: a QTimer in the program, a manual
 // one in tests. When it fires, the owner calls TCommPortDriver::Poll().
 class IPollTimer {
-public:
+  public:
     virtual ~IPollTimer() = default;
     virtual void Start(unsigned periodMs) = 0;
     virtual void Stop() = 0;
@@ -51,7 +78,7 @@ public:
 class SerialBackend;  // platform seam (POSIX termios, Win32); see SerialBackend.h
 
 class TCommPortDriver {
-public:
+  public:
     using ReceiveEvent = std::function<void(TCommPortDriver* sender, const void* data, uint32_t size)>;
     // Called once when an open line vanishes (adapter unplugged, other side
     // closed); the port is closed before the call.
@@ -131,7 +158,7 @@ public:
 
     SerialBackend& Backend() { return *backend_; }
 
-private:
+  private:
     void StartTimer();
     void StopTimer();
     bool ApplySettings(std::string* reason);
