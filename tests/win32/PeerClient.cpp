@@ -4,28 +4,9 @@
 
 #include <cstdlib>
 
+#include "HexText.h"
+
 namespace kt::test {
-
-namespace {
-
-std::string Hex(const std::string& bytes) {
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : bytes) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out;
-}
-
-std::string Unhex(const std::string& text) {
-    std::string out;
-    for (size_t i = 0; i + 1 < text.size(); i += 2)
-        out += static_cast<char>(std::stoi(text.substr(i, 2), nullptr, 16));
-    return out;
-}
-
-}  // namespace
 
 PeerClient::~PeerClient() {
     if (socket_ != INVALID_SOCKET) closesocket(socket_);

@@ -38,7 +38,12 @@
 #include <string>
 #include <vector>
 
+#include "HexText.h"
+
 namespace {
+
+using kt::test::Hex;
+using kt::test::Unhex;
 
 std::string g_link;
 int g_master = -1;
@@ -117,23 +122,6 @@ void NewPty() {
     HoldLine(slave);
     ::unlink(g_link.c_str());
     if (::symlink(slave.c_str(), g_link.c_str()) != 0) Die("symlink " + g_link);
-}
-
-std::string Hex(const std::string& bytes) {
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : bytes) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out;
-}
-
-std::string Unhex(const std::string& text) {
-    std::string out;
-    for (size_t i = 0; i + 1 < text.size(); i += 2)
-        out += static_cast<char>(std::stoi(text.substr(i, 2), nullptr, 16));
-    return out;
 }
 
 unsigned SpeedOf(speed_t s) {
