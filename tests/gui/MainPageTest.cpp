@@ -340,7 +340,7 @@ TEST_F(MainPageTest, SynchronizeModemTimeWithAndWithoutZone) {
     EXPECT_EQ(pty.ReadAll(50), "");
 
     page->SMSmode->setChecked(true);
-    page->Hersteller->setText("SIEMENS ME45");
+    page->Hersteller->setText("SIEMENS MODEM");
     page->SyncModem->click();
     const std::string siemens = "AT+CCLK=\"26/12/06,17:40:05\"";
     ASSERT_EQ(siemens.size(), 27u);
@@ -349,7 +349,7 @@ TEST_F(MainPageTest, SynchronizeModemTimeWithAndWithoutZone) {
     EXPECT_TRUE(f.Engine().ReadBackClock);
     EXPECT_FALSE(f.Engine().ModemBusy);
 
-    page->Hersteller->setText("Telit");
+    page->Hersteller->setText("KT4470-SIM");
     page->SyncModem->click();
     const std::string other = "AT+CCLK=\"26/12/06,17:40:05+02\"";
     ASSERT_EQ(other.size(), 30u);

@@ -98,7 +98,7 @@ TEST_F(ModemOps, SyncModemLeavesTheZoneOutForSiemens) {
     ExpectWire(siemens + "\r");
     EXPECT_EQ(win.monitor.Lines().front(), siemens);
 
-    win.controls["Hersteller"] = "WAVECOM";
+    win.controls["Hersteller"] = "ACME GSM";
     eng.SyncModemClick();
     ExpectWire("AT+CCLK=\"26/12/06,17:40:05+02\"\r");
 

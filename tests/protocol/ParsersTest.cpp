@@ -44,8 +44,8 @@ TEST_F(ParsersTest, EchoOnlyReceptionKeepsManufacturerWaitingButEndsModel) {
     EXPECT_FALSE(eng.WantModel);
     EXPECT_EQ(eng.ModelText, "oldmodel");
     // The answer in the next reception completes the manufacturer.
-    eng.ManufacturerParser("\r\nWAVECOM MODEM\r\n\r\nOK\r\n");
-    EXPECT_EQ(eng.ManufacturerText, "WAVECOM MODEM");
+    eng.ManufacturerParser("\r\nACME MODEM\r\n\r\nOK\r\n");
+    EXPECT_EQ(eng.ManufacturerText, "ACME MODEM");
 }
 
 TEST_F(ParsersTest, ClockKeepsItsQuotes) {

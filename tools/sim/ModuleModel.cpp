@@ -234,8 +234,8 @@ std::string ModuleModel::AtCommand(std::string_view at) {
         state_.gsmBand = b;
         return "\r\nOK\r\n";
     }
-    if (u == "AT+CGMI") return ok("Telit");
-    if (u == "AT+CGMM") return ok("GM862-QUAD");
+    if (u == "AT+CGMI") return ok("KT4470-SIM-GSM");
+    if (u == "AT+CGMM") return ok("GM862");
     if (u == "AT+CGSN") return ok("350000000000000");
     if (u == "AT+CREG?") return ok("+CREG: 0,1");
     if (u == "AT+COPS?") return ok("+COPS: 0,0,\"SIM NET\"");
