@@ -107,6 +107,11 @@ void MakeRawTermios(termios& t, const LineSettings& s) {
     t.c_oflag &= ~OPOST;
     t.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
     t.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
+#ifdef CIBAUD
+    // No separate input rate: the line reads at the rate it writes. A custom
+    // rate set before leaves its input rate here, which would otherwise stay.
+    t.c_cflag &= ~CIBAUD;
+#endif
     t.c_cflag |= CREAD | CLOCAL;
     t.c_cc[VMIN] = 0;
     t.c_cc[VTIME] = 0;

@@ -194,10 +194,16 @@ TEST_F(DriverPty, CustomRatesOnTheLivePort) {
     driver.SetBaudRateValue(250000);
     EXPECT_EQ(driver.BaudRate(), brCustom);
     EXPECT_EQ(pty.Line().speed, 250000u);
+    EXPECT_EQ(pty.Line().inSpeed, 250000u);
     driver.SetBaudRate(br14400);  // in the table, but no termios constant
     EXPECT_EQ(pty.Line().speed, 14400u);
     driver.SetBaudRate(br115200);  // and back to a standard one
     EXPECT_EQ(pty.Line().speed, 115200u);
+    // The custom input rate does not linger: the line reads at 115200 too.
+    EXPECT_EQ(pty.Line().inSpeed, 115200u);
+    driver.SetBaudRateValue(14400);
+    driver.SetBaudRate(br9600);
+    EXPECT_EQ(pty.Line().inSpeed, 9600u);
     EXPECT_TRUE(driver.ApplyLineSettings());
 }
 

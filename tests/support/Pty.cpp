@@ -92,6 +92,7 @@ PtyLine Pty::Line() const {
     if (master_ < 0 || ioctl(master_, TCGETS2, &t) != 0) return line;
     line.cflag = t.c_cflag;
     line.speed = t.c_ospeed;
+    line.inSpeed = t.c_ispeed;
     switch (t.c_cflag & CSIZE) {
         case CS5:
             line.dataBits = 5;

@@ -18,6 +18,7 @@ namespace kt::test {
 struct PtyLine {
     uint32_t cflag = 0;    // raw c_cflag
     uint32_t speed = 0;    // output speed in bits per second (custom rates too)
+    uint32_t inSpeed = 0;  // input speed in bits per second
     int dataBits = 0;      // 5..8
     char parity = 'N';     // 'N', 'O', 'E', 'M' (mark), 'S' (space)
     int stopBits = 0;      // 1 or 2
