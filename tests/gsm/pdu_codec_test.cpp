@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -172,6 +173,25 @@ TEST(PduDecode, TableSpecials) {
     for (int c : {0x0A, 0x0D, 0x20, 0x23, 0x25, 0x3F, 0x41, 0x5A, 0x61, 0x7A}) {
         EXPECT_EQ(GSMToTextTable[c], c);
     }
+}
+
+TEST(PduDecode, SeptetTableIsByteExact) {
+    // The decoder's output for every 7-bit code, as the module's tools have
+    // always shown it (0x1F and 0x7C included, though they look odd).
+    // clang-format off
+    const uint8_t expected[128] = {
+         64,  32,  36,  89, 232, 233, 249, 236, 242, 231,  10,  32, 248,  13,  32, 229,  // 0x00
+         32,  95,  32,  32,  32,  32,  32,  32,  32,  32,  32,  32, 198, 230, 223, 230,  // 0x10
+         32,  33,  34,  35, 164,  37,  38,  39,  40,  41,  42,  43,  44,  45,  46,  47,  // 0x20
+         48,  49,  50,  51,  52,  53,  54,  55,  56,  57,  58,  59,  60,  61,  62,  63,  // 0x30
+        161,  65,  66,  67,  68,  69,  70,  71,  72,  73,  74,  75,  76,  77,  78,  79,  // 0x40
+         80,  81,  82,  83,  84,  85,  86,  87,  88,  89,  90,  42,  42,  42,  42,  42,  // 0x50
+        191,  97,  98,  99, 100, 101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111,  // 0x60
+        112, 113, 114, 115, 116, 117, 118, 119, 120, 121, 122, 228, 245, 241, 252, 224,  // 0x70
+    };
+    // clang-format on
+    for (int c = 0; c < 128; ++c)
+        EXPECT_EQ(GSMToTextTable[c], expected[c]) << "septet 0x" << std::hex << c;
 }
 
 TEST(PduDecode, NothingToDecode) {
