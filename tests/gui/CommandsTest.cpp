@@ -91,6 +91,21 @@ TEST_F(Commands, ExitSavesOnlyWhenAsked) {
     EXPECT_FALSE(std::filesystem::exists(dir / "KT4470.cfg"));
 }
 
+// A settings file that cannot be written: the warning shows and the program
+// still ends.
+TEST_F(Commands, ExitWithAnUnwritableSettingsFileWarnsAndStillCloses) {
+    auto& f = Start();
+    f.show();
+    std::filesystem::create_directory(dir / "KT4470.cfg");  // not writable as a file, even for root
+    f.serialPage->SaveSettingAfterExitCB->setChecked(true);
+    messages.clear();
+    f.ExitBtnClick();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "KT4470.cfg access error");
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "KT4470.cfg"));
+}
+
 TEST_F(Commands, SaveSettingKeepsFieldsItDoesNotOwnByteForByte) {
     Pty pty;
     ASSERT_TRUE(pty.Ok());

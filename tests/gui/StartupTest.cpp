@@ -103,5 +103,65 @@ TEST_F(Startup, NegativeStoredIndexKeepsThePreviousPortAndRate) {
     EXPECT_EQ(pty.Read(Framed("  +EXIT").size(), 2000), Framed("  +EXIT"));
 }
 
+// The port is opened for the window's own selection before the settings are
+// read: the missing-file warning finds Com1 open and the AT panels hidden.
+TEST_F(Startup, PortOpensBeforeTheSettingsAreRead) {
+    Pty pty;
+    ASSERT_TRUE(pty.Ok());
+    Link(1, pty.SlavePath());
+    app::FormOptions o;
+    o.workDir = dir;
+    o.manualTimers = true;
+    bool portOpen = false, panelsHidden = false;
+    app::TForm1* shown = nullptr;
+    o.showMessage = [&](const std::string& text, const std::string&, protocol::MsgIcon) {
+        messages.push_back({text, "", protocol::MsgIcon::Warning});
+        // Built but not yet populated: find it through the application.
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* f = qobject_cast<app::TForm1*>(w)) shown = f;
+        if (!shown) return;
+        portOpen = shown->CommPortDriver1.IsOpen();
+        auto* at = shown->findChild<QWidget*>("PanelAT");
+        auto* band = shown->findChild<QWidget*>("PanelBand");
+        panelsHidden = at && band && at->isHidden() && band->isHidden();
+    };
+    form = std::make_unique<app::TForm1>(o);
+    ASSERT_EQ(messages.size(), 1u);
+    ASSERT_EQ(shown, form.get());
+    EXPECT_TRUE(portOpen);
+    EXPECT_TRUE(panelsHidden);
+}
+
+// Stored values beyond the controls' ranges are absorbed by the controls, and
+// the next save stores what the controls show; the exit option comes back.
+TEST_F(Startup, OutOfRangeSelectionsAreLimitedAndSavedAsShown) {
+    config::ConfigRecord rec;
+    rec.SetPortIndex(99);
+    rec.SetRateIndex(7);
+    rec.SetWaitSmsTimeout(-5);
+    rec.SetSaveOnExit(true);
+    WriteSettings(rec);
+    auto& f = Start();
+
+    EXPECT_EQ(f.serialPage->RadioGroupPort->ItemIndex(), 15);  // "Com16"
+    EXPECT_EQ(f.serialPage->RadioGroupRate->ItemIndex(), 6);   // "115200"
+    EXPECT_EQ(f.CommPortDriver1.BaudRateValue(), 115200u);
+    EXPECT_EQ(f.serialPage->TrackBar5->value(), 0);
+    EXPECT_EQ(f.serialPage->Edit1->text().toStdString(), "0");
+    EXPECT_TRUE(f.serialPage->SaveSettingAfterExitCB->isChecked());
+
+    f.show();
+    f.ExitBtnClick();  // saves, because the stored option says so
+    EXPECT_FALSE(f.isVisible());
+    const std::string saved = ReadFile("KT4470.cfg");
+    ASSERT_EQ(saved.size(), config::kRecordSize);
+    config::ConfigRecord out;
+    std::copy(saved.begin(), saved.end(), out.Bytes().begin());
+    EXPECT_EQ(out.PortIndex(), 15);
+    EXPECT_EQ(out.RateIndex(), 6);
+    EXPECT_EQ(out.WaitSmsTimeout(), 0);
+    EXPECT_TRUE(out.SaveOnExit());
+}
+
 }  // namespace
 }  // namespace kt::test
