@@ -70,6 +70,50 @@ TEST_F(ParsersTest, CharSetFormatAndFormatEchoEndTheirRequests) {
     EXPECT_FALSE(eng.WantFormatEcho);
 }
 
+TEST_F(ParsersTest, AnswersAtOrPastTheScanLimitAreNotFound) {
+    // Echo line, CR LF, answer "X": the answer starts at position 249 (found)
+    // or 250 (at the limit: the requests stay pending).
+    for (const int echo : {246, 247}) {
+        const std::string raw = std::string(static_cast<size_t>(echo), 'A') + "\r\nX\r\n";
+        const bool found = echo == 246;
+        eng.ManufacturerText.clear();
+        eng.WantManufacturer = eng.WantModel = eng.WantFormatEcho = true;
+        eng.ManufacturerParser(raw);
+        eng.ModelParser(raw);
+        eng.FormatEchoParser(raw);
+        EXPECT_EQ(eng.WantManufacturer, !found) << echo;
+        EXPECT_EQ(eng.WantModel, !found) << echo;
+        EXPECT_EQ(eng.WantFormatEcho, !found) << echo;
+        EXPECT_EQ(eng.ManufacturerText, found ? "X" : "") << echo;
+    }
+    // The quoted value starts 3 positions after the echo: the clock answer
+    // must start before 250, the character-set answer before 254.
+    struct Case {
+        int echo;
+        bool clockFound, charSetFound;
+    };
+    for (const Case c :
+         {Case{246, true, true}, Case{247, false, true}, Case{250, false, true}, Case{251, false, false}}) {
+        const std::string raw = std::string(static_cast<size_t>(c.echo), 'A') + "\r\n\"GSM\"\r\n";
+        eng.WantDateTime = eng.WantCharSet = true;
+        eng.DateTimeParser(raw);
+        eng.CharSetParser(raw);
+        EXPECT_EQ(eng.WantDateTime, !c.clockFound) << c.echo;
+        EXPECT_EQ(eng.WantCharSet, !c.charSetFound) << c.echo;
+    }
+}
+
+TEST_F(ParsersTest, FormatAnswerWithoutItsDigitEndsTheRequestAndKeepsTheFormat) {
+    eng.WantSmsFormat = true;
+    eng.SmsFormatParser("AT+CMGF?\r\r\nERROR\r\n");
+    EXPECT_FALSE(eng.WantSmsFormat);
+    EXPECT_EQ(eng.SmsFormatChar, '1');
+    eng.WantSmsFormat = true;
+    eng.SmsFormatParser("AT+CMGF?\r\r\n+CMGF: ");  // the blank is the last character
+    EXPECT_FALSE(eng.WantSmsFormat);
+    EXPECT_EQ(eng.SmsFormatChar, '1');
+}
+
 TEST_F(ParsersTest, ParsersDoNothingWithoutTheirFlag) {
     eng.ManufacturerParser("AT+CGMI\r\r\nSIEMENS\r\n\r\nOK\r\n");
     eng.SmsFormatParser("AT+CMGF?\r\r\n+CMGF: 0\r\n\r\nOK\r\n");

@@ -120,6 +120,24 @@ TEST_F(TimerTest, PhoneMissingMessageIsShownOnce) {
     EXPECT_EQ(win.LastStatusColor(), protocol::kBlack);
 }
 
+TEST_F(TimerTest, GiveUpTickSkipsTheInboxPollAndTheNightlyWindow) {
+    win.smsMode = true;
+    eng.ReadAllParameterClick();
+    TickN(98);
+    ExpectWire("AT+CGMI\r");
+    eng.InboxPollTicks = 30;  // the next counted tick polls
+    clock.Set(0, 2, 0);
+    eng.Timer1Timer();  // 99th: "Cell Phone not connected"
+    ASSERT_EQ(win.messages.size(), 1u);
+    ExpectNothingSent();
+    EXPECT_FALSE(eng.NightlySent);
+    EXPECT_EQ(eng.InboxPollTicks, 30);
+    // The next tick polls first, then sends the nightly command.
+    eng.Timer1Timer();
+    ExpectWire("AT+CMGL=1\rAT+CMGS=17\r");
+    EXPECT_TRUE(eng.NightlySent);
+}
+
 TEST_F(TimerTest, AReceptionRestartsTheGiveUpCount) {
     win.smsMode = true;
     eng.ReadAllParameterClick();
