@@ -122,6 +122,7 @@ void ProtocolEngine::InboxParser(const std::string& raw) {
         while (p < len && p <= kInboxLimit && Copy(raw, p - 5, 5) != "CMGL:")
             ++p;
         if (atEnd(p)) return;
+        const int header = p;  // just after "CMGL:"
         // Rest of the header line, then the line end.
         while (At(raw, p) > 13 && p < len && p <= kInboxLimit)
             ++p;
@@ -143,9 +144,12 @@ void ProtocolEngine::InboxParser(const std::string& raw) {
             InboxText = line;
         ShowInboxText();
 
-        // Message index: the digits before the first comma at positions 2..35.
+        // Message index: the digits before the first comma of the header
+        // line. Taken from that line, not from the start of the reception:
+        // an unsolicited line ("+CIEV: 2,3") queued before the listing would
+        // otherwise name a message nobody has read.
         int comma = 0;
-        for (int i = 2; i <= 35 && i <= len; ++i)
+        for (int i = header; i <= len && !text::IsLineBreak(At(raw, i)); ++i)
             if (At(raw, i) == ',') {
                 comma = i;
                 break;

@@ -118,6 +118,15 @@ TEST_F(ReceiveTest, InboxMessageIsDeletedByItsIndex) {
         ExpectWire(c.deletion);
         EXPECT_FALSE(eng.WantInbox);
     }
+    // Unsolicited lines queued before the listing do not name the message:
+    // its index is on the listing's own header line.
+    for (const std::string before :
+         {"\r\n+CIEV: 2,3\r\n", "\r\n+CIEV: 2,3\r\n\r\n+CIEV: 7,1\r\n\r\n+CIEV: 9,0\r\n"}) {
+        eng.WantInbox = true;
+        Reply(before +
+              "AT+CMGL=1\r\r\n+CMGL: 5,1,,25\r\n000405912143F5000062706171040000026B31\r\n\r\nOK\r\n");
+        ExpectWire("AT+CMGD=5\r");
+    }
     eng.DeleteIncoming = false;
     eng.WantInbox = true;
     Reply("AT+CMGL=1\r\r\n+CMGL: 4,1,,25\r\n000405912143F5000062706171040000026B31\r\n\r\nOK\r\n");
