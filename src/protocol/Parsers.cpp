@@ -137,6 +137,10 @@ void ProtocolEngine::InboxParser(const std::string& raw) {
         std::string line;
         while (p < len && At(raw, p) > 32)
             line += static_cast<char>(At(raw, p++));
+        // A line that runs into the end of the reception was cut by the poll:
+        // taking it would show a fragment and delete the whole message. Left
+        // in the modem, it is listed again by the next poll.
+        if (At(raw, p) > 32) return;
 
         if (window_.SmsModeChecked())
             kt::gsm::PDUTextConversion(line, InboxText);

@@ -133,5 +133,27 @@ TEST_F(ReceiveTest, InboxMessageIsDeletedByItsIndex) {
     ExpectNothingSent();
 }
 
+TEST_F(ReceiveTest, InboxListingCutByThePollIsLeftForTheNextPoll) {
+    win.smsMode = true;
+    win.smsInput.SetText("\r\n");
+    eng.InboxText = "before";
+    const std::string listing =
+        "AT+CMGL=1\r\r\n+CMGL: 6,1,,25\r\n000405912143F5000062706171040000026B31\r\n\r\nOK\r\n";
+    const size_t pduEnd = listing.find("31\r\n\r\nOK");
+    for (const size_t cut : {pduEnd - 10, pduEnd + 1}) {
+        eng.WantInbox = true;
+        Reply(listing.substr(0, cut));
+        Reply(listing.substr(cut));
+        ExpectNothingSent();
+        EXPECT_EQ(eng.InboxText, "before");
+        EXPECT_EQ(win.smsInput.Lines(), std::vector<std::string>{""});
+    }
+    // Whole, and ending right after the line's CR: read and deleted.
+    eng.WantInbox = true;
+    Reply(listing.substr(0, pduEnd + 3));
+    ExpectWire("AT+CMGD=6\r");
+    EXPECT_EQ(eng.InboxText, "kb");
+}
+
 }  // namespace
 }  // namespace kt::test
