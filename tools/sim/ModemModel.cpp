@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "ClockText.h"
 #include "Sms.h"
 #include "gsm/PduCodec.h"
 
@@ -117,13 +118,8 @@ bool ModemModel::SetClock(std::string_view arg) {
     if (arg.size() < 19 || arg.front() != '"' || arg.back() != '"') return false;
     std::string_view t = arg.substr(1, arg.size() - 2);
     if (t.size() != 17 && t.size() != 20) return false;
-    if (t[2] != '/' || t[5] != '/' || t[8] != ',' || t[11] != ':' || t[14] != ':') return false;
-    int f[6];
-    for (int i = 0; i < 6; ++i) {
-        f[i] = Param(t.substr(3 * i, 2));
-        if (f[i] < 0) return false;
-    }
-    if (f[1] < 1 || f[1] > 12 || f[2] < 1 || f[2] > 31 || f[3] > 23 || f[4] > 59 || f[5] > 59) return false;
+    std::tm tm{};
+    if (!ParseClockFields(t, tm)) return false;
     int zone = 0;
     if (t.size() == 20) {
         if (t[17] != '+' && t[17] != '-') return false;
@@ -131,13 +127,6 @@ bool ModemModel::SetClock(std::string_view arg) {
         if (zone < 0 || zone > 96) return false;
         if (t[17] == '-') zone = -zone;
     }
-    std::tm tm{};
-    tm.tm_year = 100 + f[0];
-    tm.tm_mon = f[1] - 1;
-    tm.tm_mday = f[2];
-    tm.tm_hour = f[3];
-    tm.tm_min = f[4];
-    tm.tm_sec = f[5];
     const std::time_t utc = timegm(&tm) - zone * 900;
     clockOffset_ = std::chrono::seconds(utc - std::chrono::system_clock::to_time_t(clock_()));
     zoneQuarters_ = zone;

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include "ClockText.h"
+
 namespace kt::sim {
 
 namespace {
@@ -154,27 +156,12 @@ std::string ModuleModel::ClockText() const {
 
 bool ModuleModel::SetClock(std::string_view text) {
     // yy/MM/dd,hh:mm:ss then an optional zone such as +02
-    if (text.size() < 17 || text[2] != '/' || text[5] != '/' || text[8] != ',' || text[11] != ':' ||
-        text[14] != ':')
-        return false;
-    const int f[6] = {Number(text.substr(0, 2), 99),  Number(text.substr(3, 2), 12),
-                      Number(text.substr(6, 2), 31),  Number(text.substr(9, 2), 23),
-                      Number(text.substr(12, 2), 59), Number(text.substr(15, 2), 59)};
-    for (int v : f) {
-        if (v < 0) return false;
-    }
-    if (f[1] < 1 || f[2] < 1) return false;
+    std::tm tm{};
+    if (!ParseClockFields(text, tm)) return false;
     std::string_view zone = Trim(text.substr(17));
     if (!zone.empty() &&
         (zone.size() != 3 || (zone[0] != '+' && zone[0] != '-') || !AllDigits(zone.substr(1))))
         return false;
-    std::tm tm{};
-    tm.tm_year = 100 + f[0];
-    tm.tm_mon = f[1] - 1;
-    tm.tm_mday = f[2];
-    tm.tm_hour = f[3];
-    tm.tm_min = f[4];
-    tm.tm_sec = f[5];
     tm.tm_isdst = -1;
     const std::time_t wanted = std::mktime(&tm);
     if (wanted == static_cast<std::time_t>(-1)) return false;
