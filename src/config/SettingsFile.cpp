@@ -27,6 +27,18 @@ void SetError(std::string* error, std::string text) {
     if (error) *error = std::move(text);
 }
 
+// The record read from path, provided the file held a whole one.
+bool TakeWholeRecord(const std::string& path, const ConfigRecord::Image& buf, std::size_t got,
+                     ConfigRecord& rec, std::string* error) {
+    if (got < buf.size()) {
+        SetError(error, path + " holds " + std::to_string(got) + " bytes, a settings record needs " +
+                            std::to_string(kRecordSize));
+        return false;
+    }
+    rec.Bytes() = buf;
+    return true;
+}
+
 std::size_t LastSeparator(const std::string& path) {
 #ifdef _WIN32
     return path.find_last_of("/\\");
@@ -128,13 +140,7 @@ bool LoadRecordFile(const std::string& path, ConfigRecord& rec, std::string* err
     }
     CloseHandle(h);
     if (!ok) return false;
-    if (got < buf.size()) {
-        SetError(error, path + " holds " + std::to_string(got) + " bytes, a settings record needs " +
-                            std::to_string(kRecordSize));
-        return false;
-    }
-    rec.Bytes() = buf;
-    return true;
+    return TakeWholeRecord(path, buf, got, rec, error);
 }
 
 bool SaveRecordFile(const std::string& name, const ConfigRecord& rec, std::string* error,
@@ -261,13 +267,7 @@ bool LoadRecordFile(const std::string& path, ConfigRecord& rec, std::string* err
         if (n == 0) break;
         got += static_cast<std::size_t>(n);
     }
-    if (got < buf.size()) {
-        SetError(error, path + " holds " + std::to_string(got) + " bytes, a settings record needs " +
-                            std::to_string(kRecordSize));
-        return false;
-    }
-    rec.Bytes() = buf;
-    return true;
+    return TakeWholeRecord(path, buf, got, rec, error);
 }
 
 bool SaveRecordFile(const std::string& path, const ConfigRecord& rec, std::string* error,
