@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/ConfigWindow.h"
 #include "app/PortText.h"
 #include "app/SerialPortPage.h"
 #include "config/SettingsFile.h"
@@ -68,6 +67,11 @@ TForm1::TForm1(FormOptions options, QWidget* parent)
     setWindowTitle(kApplicationTitle);
     BuildWindow();
     BuildMenus();
+    ConnectTwins();
+    settings_ = std::make_unique<SettingsTable>(registry_);
+    AddSettings(*settings_);
+    for (Page* page : pages_)
+        page->AddSettings(*settings_);
 
     // The port component as the window defines it, before InitPort first runs.
     auto& d = CommPortDriver1;
@@ -80,8 +84,8 @@ TForm1::TForm1(FormOptions options, QWidget* parent)
     d.SetPollingDelay(5000);
     d.SetEnableDTROnOpen(false);
     d.SetOutputTimeout(200);
-    d.OnReceiveData = [this](TCommPortDriver* sender, const void* data, uint32_t size) {
-        engine_->CommPortDriver1ReceiveData(sender, data, size);
+    d.OnReceiveData = [this](TCommPortDriver* sender, const void* bytes, uint32_t size) {
+        engine_->CommPortDriver1ReceiveData(sender, bytes, size);
     };
     d.OnReceivePacket = d.OnReceiveData;
     d.OnLineLost = [this](TCommPortDriver* sender, const std::string& reason) {
@@ -123,33 +127,38 @@ void TForm1::BuildWindow() {
 
     mainPage = new MainPage(*this);
     serialPage = new SerialPortPage(*this);
-    const std::pair<QWidget*, const char*> pages[] = {
-        {mainPage, "Main"},
-        {new AbonentsPage(*this), "Abonents"},
-        {new ExternalSmsPage(*this), "External SMS"},
-        {new IntExtSmsPage(*this), "Int/Ext SMS"},
-        {new IONamePage(*this), "IOname"},
-        {new Analog1to8Page(*this), "Analog 1-8"},
-        {new TempCounterPage(*this), "Temp/Counter"},
-        {new SmsSchedulePage(*this), "SMS Shedule"},
-        {new IOControlPage(*this), "IO control"},
-        {new OtherPage(*this), "Other"},
-        {new GprsFtpPage(*this), "GPRS, FTP"},
-        {serialPage, "Serial Port"},
-        {new Analog9to16Page(*this), "Analog 9-16"},
+    pages_ = {
+        mainPage,
+        new AbonentsPage(*this),
+        new ExternalSmsPage(*this),
+        new IntExtSmsPage(*this),
+        new IONamePage(*this),
+        new Analog1to8Page(*this),
+        new TempCounterPage(*this),
+        new SmsSchedulePage(*this),
+        new IOControlPage(*this),
+        new OtherPage(*this),
+        new GprsFtpPage(*this),
+        serialPage,
+        new Analog9to16Page(*this),
     };
-    for (const auto& [page, caption] : pages)
-        PageControl1->addTab(page, caption);
+    for (const auto& info : kt::protocol::kPages) {
+        Page* page = PageAt(info.index);
+        Q_ASSERT(page->Index() == info.index);
+        PageControl1->addTab(page, info.caption);
+    }
     PageControl1->setCurrentIndex(0);
     connect(PageControl1, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
 
     MemoSMSinput = new TMemo("MemoSMSinput", central);
+    registry_.Add(MemoSMSinput, true);
     MemoSMSinput->setGeometry(8, 416, 761, 177);
     MemoSMSinput->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     MemoSMSinput->setFocusPolicy(Qt::ClickFocus);
     MemoSMSinput->setAccessibleName("Replies");
 
     MemoS = new TMemo("MemoS", central);
+    registry_.Add(MemoS);
     MemoS->setGeometry(8, 592, 761, 25);
     MemoS->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     MemoS->setAccessibleName("Last command sent");
@@ -161,6 +170,7 @@ void TForm1::BuildWindow() {
     Status->setReadOnly(true);
     Status->setCursorPosition(0);  // show the start of the text where it is wider than the field
     Status->setAccessibleName("Status");
+    registry_.Add(Status);
 
     const struct {
         QPushButton** button;
@@ -179,6 +189,8 @@ void TForm1::BuildWindow() {
         (*b.button)->setObjectName(b.name);
         (*b.button)->setGeometry(780, b.top, 72, 25);
         connect(*b.button, &QPushButton::clicked, this, [this, h = b.handler] { (this->*h)(); });
+        registry_.Add(*b.button);
+        registry_.AddHandler(std::string(b.name) + "Click", [this, h = b.handler] { (this->*h)(); });
     }
 
     StatusBar1 = new QStatusBar(this);
@@ -195,6 +207,7 @@ void TForm1::BuildMenus() {
     Exit1 = file->addAction("Exit");
     Exit1->setObjectName("Exit1");
     connect(Exit1, &QAction::triggered, this, [this] { ExitBtnClick(); });
+    registry_.AddHandler("Exit1Click", [this] { ExitBtnClick(); });
 
     auto* option = bar->addMenu("Option");
     option->setObjectName("Option1");
@@ -202,9 +215,24 @@ void TForm1::BuildMenus() {
     KTM447QD1->setObjectName("KTM447QD1");
     KTM447QD1->setCheckable(true);
     KTM447QD1->setVisible(false);
+    // The action checks itself before `triggered`; the handler sets the mark
+    // from the stored option it flips.
+    connect(KTM447QD1, &QAction::triggered, this, [this] { KTM447QD1Click(); });
+    registry_.AddHandler("KTM447QD1Click", [this] { KTM447QD1Click(); });
     SaveSetting1 = option->addAction("Save Setting");
     SaveSetting1->setObjectName("SaveSetting1");
     connect(SaveSetting1, &QAction::triggered, this, [this] { SaveSetting1Click(); });
+    registry_.AddHandler("SaveSetting1Click", [this] { SaveSetting1Click(); });
+}
+
+void TForm1::ConnectTwins() {
+    MirrorTwins(registry_, {
+                               {"ATimeout1SBa", "ATimeout1SB"},  // "Analog 1-8" and "Other"
+                               {"TTimeout1SBt", "TTimeout1SB"},  // "Temp/Counter" and "Other"
+                               {"DFilterSBd", "DFilterSB"},      // "IO control" and "Other"
+                               {"SRateSB", "eSRateSB"},          // "IO control" and "GPRS, FTP"
+                               {"DLoggerTmSB", "eDLoggerTmSB"},
+                           });
 }
 
 // ---- start-up --------------------------------------------------------------------------
@@ -213,12 +241,12 @@ void TForm1::FormCreate() {
     auto& e = *engine_;
     InitPort();
     for (const char* panel : {"PanelAT", "PanelBand"}) {
-        if (auto* w = findChild<QWidget*>(panel)) w->hide();
+        if (QWidget* w = registry_.Find(panel)) w->hide();
     }
     e.RawMode = false;
     e.SkipCRLFSaved = serialPage->SkipCRLFcb->isChecked();
     ReadCFGFile();
-    LoadConfigIntoWindow(*this);
+    settings_->RunLoad(Config);
     e.ResetState();
     SetBusyCursor(false);
     e.ReadAllParameterClick();
@@ -232,13 +260,22 @@ std::filesystem::path TForm1::SettingsPath() const {
     return workDir_ / kSettingsFileName;
 }
 
+namespace {
+// Settings-file failures show as warning boxes of the window.
+kt::config::Reporter WarningBoxes(TForm1& form) {
+    return [&form](const std::string& text, const std::string& caption) {
+        form.ShowMessage(text, caption, MsgIcon::Warning);
+    };
+}
+}  // namespace
+
 void TForm1::ReadCFGFile() {
-    kt::config::ReadCFGFile(SettingsPath().string(), Config, kt::config::WindowReporter(*this));
+    kt::config::ReadCFGFile(SettingsPath().string(), Config, WarningBoxes(*this));
 }
 
 void TForm1::SaveCFGFile() {
-    FillConfigFromWindow(*this);
-    kt::config::WriteCFGFile(SettingsPath().string(), Config, kt::config::WindowReporter(*this));
+    settings_->RunSave(Config);
+    kt::config::WriteCFGFile(SettingsPath().string(), Config, WarningBoxes(*this));
 }
 
 // ---- serial port ---------------------------------------------------------------------------
@@ -288,30 +325,10 @@ void TForm1::EndModemExchange() {
 // ---- handlers ------------------------------------------------------------------------------------
 
 void TForm1::PageControl1Change() {
-    static const QStringList names = [] {
-        QStringList n{"BRnumber",     "MemoSMSinput", "APN",         "UserID",  "Password",  "IPaddress",
-                      "FTPHostName",  "UserNameFTP",  "PasswordFTP", "DirName", "AkoeffStr", "ADividerStr",
-                      "TNrFilter",    "ANrFilter",    "DNrFilter",   "Minlv1",  "Maxlv1",    "T1min",
-                      "T1max",        "T2min",        "T2max",       "T3min",   "T3max",     "RT1",
-                      "FormatSelect", "SRate",        "DLoggerTm"};
-        const auto family = [&n](const char* prefix, int from, int to) {
-            for (int i = from; i <= to; ++i)
-                n << QString("%1%2").arg(prefix).arg(i);
-        };
-        family("NNumber", 1, 7);
-        family("PBnr", 1, 7);
-        family("TXTSMS", 1, 57);
-        family("iTXTSMS", 1, 97);
-        family("MinLv", 2, 8);
-        family("MaxLv", 2, 8);
-        family("PulseD", 1, 8);
-        family("Output", 1, 7);
-        return n;
-    }();
+    // The common entry colour undoes the marks some pages give their edits
+    // after sending.
     const QColor ivory(255, 255, 245);
-    for (const QString& name : names) {
-        auto* w = findChild<QWidget*>(name);
-        if (!w) continue;
+    for (QWidget* w : registry_.Recoloured()) {
         QPalette p = w->palette();
         p.setColor(QPalette::Base, ivory);
         w->setPalette(p);
@@ -345,6 +362,17 @@ void TForm1::ExitBtnClick() {
 
 void TForm1::SaveSetting1Click() {
     SaveCFGFile();
+}
+
+void TForm1::KTM447QD1Click() {
+    Config.SetAlternateModule(!Config.AlternateModule());
+    KTM447QD1->setChecked(Config.AlternateModule());
+    ApplyAlternateModule(Config.AlternateModule());
+}
+
+void TForm1::ApplyAlternateModule(bool on) {
+    for (Page* page : pages_)
+        page->ApplyAlternateModule(on);
 }
 
 void TForm1::Tick() {
@@ -387,31 +415,12 @@ int TForm1::ActivePageIndex() const {
     return PageControl1->currentIndex();
 }
 
-QWidget* TForm1::FindControl(const std::string& name) const {
-    if (name.empty()) return nullptr;
-    return findChild<QWidget*>(QString::fromStdString(name));
-}
-
 std::string TForm1::ControlText(const std::string& name) const {
-    QWidget* w = FindControl(name);
-    if (auto* edit = qobject_cast<QLineEdit*>(w)) return ToBytes(edit->text());
-    if (auto* memo = qobject_cast<TMemo*>(w)) return memo->Text();
-    if (auto* label = qobject_cast<QLabel*>(w)) return ToBytes(label->text());
-    if (auto* button = qobject_cast<QAbstractButton*>(w)) return ToBytes(button->text());
-    return {};
+    return TextOf(registry_.Find(name));
 }
 
 void TForm1::SetControlText(const std::string& name, const std::string& text) {
-    QWidget* w = FindControl(name);
-    if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-        edit->setText(FromBytes(text));
-    } else if (auto* memo = qobject_cast<TMemo*>(w)) {
-        memo->SetText(text);
-    } else if (auto* label = qobject_cast<QLabel*>(w)) {
-        label->setText(FromBytes(text));
-    } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
-        button->setText(FromBytes(text));
-    }
+    SetTextOf(registry_.Find(name), text);
 }
 
 namespace {

@@ -19,9 +19,13 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/Widgets.h"
 #include "config/ConfigRecord.h"
+#include "pages/ControlRegistry.h"
+#include "pages/Page.h"
+#include "pages/SettingsTable.h"
 #include "protocol/Engine.h"
 #include "protocol/WindowInterface.h"
 #include "serial/CommPortDriver.h"
@@ -63,7 +67,7 @@ class QtPollTimer : public kt::serial::IPollTimer {
     unsigned period_ = 0;
 };
 
-class TForm1 : public QMainWindow, public kt::protocol::IWindow {
+class TForm1 : public QMainWindow, public kt::protocol::IWindow, public PageHost {
     Q_OBJECT
   public:
     explicit TForm1(FormOptions options = {}, QWidget* parent = nullptr);
@@ -72,12 +76,16 @@ class TForm1 : public QMainWindow, public kt::protocol::IWindow {
     // ---- Handlers -----------------------------------------------------------
     void FormCreate();
     void PageControl1Change();
-    void Clear();
     void ClearBtnClick();
     void ConnectBtnClick();
     void TestBtnClick();
     void ExitBtnClick();
     void SaveSetting1Click();
+    // The "KTM447QD-RT" menu item: flips the stored alternate module option
+    // and applies its layout.
+    void KTM447QD1Click();
+    // Applies the alternate (on) or default layout through every page.
+    void ApplyAlternateModule(bool on);
     void InitPort();
     // Drops the SMS submission or modem exchange under way. Used when a
     // closed port is reopened: nothing written while it was closed can be
@@ -120,6 +128,19 @@ class TForm1 : public QMainWindow, public kt::protocol::IWindow {
 
     bool BusyCursor() const { return busy_; }
 
+    // ---- PageHost ---------------------------------------------------------------------
+    kt::protocol::ProtocolEngine& Engine() override { return *engine_; }
+    kt::protocol::IWindow& Window() override { return *this; }
+    ControlRegistry& Controls() override { return registry_; }
+    kt::config::ConfigRecord& Record() override { return Config; }
+    void Clear() override;
+
+    // The pages in the order of PageControl1, and one by its index.
+    const std::vector<Page*>& Pages() const { return pages_; }
+    Page* PageAt(kt::protocol::PageIndex index) const { return pages_[static_cast<size_t>(index)]; }
+    // The loading and saving rows of every page and of the window.
+    const SettingsTable& Settings() const { return *settings_; }
+
     // ---- Parts ------------------------------------------------------------------------
     // Declared in construction order: the driver outlives the engine, and its
     // poll timer outlives it.
@@ -144,16 +165,20 @@ class TForm1 : public QMainWindow, public kt::protocol::IWindow {
     MainPage* mainPage = nullptr;
     SerialPortPage* serialPage = nullptr;
 
-    kt::protocol::ProtocolEngine& Engine() { return *engine_; }
-
   protected:
     void showEvent(QShowEvent* event) override;
 
   private:
     void BuildWindow();
     void BuildMenus();
-    QWidget* FindControl(const std::string& name) const;
+    // Mirrors each pair of twin scroll bars (one value shown on two pages).
+    void ConnectTwins();
+    // The window's own rows of loading and saving.
+    void AddSettings(SettingsTable& table);
 
+    ControlRegistry registry_;
+    std::unique_ptr<SettingsTable> settings_;
+    std::vector<Page*> pages_;
     std::filesystem::path workDir_;
     std::unique_ptr<kt::protocol::IClock> ownClock_;
     const kt::protocol::IClock* clock_;

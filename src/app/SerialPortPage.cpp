@@ -6,6 +6,7 @@
 
 namespace kt::app {
 
+using kt::config::FieldId;
 using namespace kt::serial;
 
 const RateEntry kRateEntries[7] = {
@@ -14,56 +15,41 @@ const RateEntry kRateEntries[7] = {
     {"115200", 115200, br115200},
 };
 
-SerialPortPage::SerialPortPage(TForm1& form) : Page(form, "TabSheet12") {
+SerialPortPage::SerialPortPage(TForm1& form) : Page(form, kt::protocol::PageIndex::SerialPort), form_(form) {
     QStringList ports;
     for (int n = 1; n <= kPortEntries; ++n)
         ports << QString("Com%1").arg(n);
-    RadioGroupPort = new TRadioGroup("RadioGroupPort", "Com Port ", ports, this);
-    RadioGroupPort->setGeometry(16, 4, 105, 374);
-    RadioGroupPort->SetItemIndex(0);
-
-    PortDevice = new QLabel(this);
-    PortDevice->setObjectName("PortDevice");
-    PortDevice->setGeometry(128, 16, 300, 16);
-    PortDevice->setTextInteractionFlags(Qt::TextSelectableByMouse);
-
     QStringList rates;
     for (const auto& e : kRateEntries)
         rates << e.caption;
-    RadioGroupRate = new TRadioGroup("RadioGroupRate", "Baud Rate", rates, this);
-    RadioGroupRate->setGeometry(128, 40, 105, 185);
-    RadioGroupRate->SetItemIndex(0);
 
-    SkipCRLFcb = new QCheckBox("Skip CR/LF", this);
-    SkipCRLFcb->setObjectName("SkipCRLFcb");
-    SkipCRLFcb->setGeometry(248, 48, 97, 17);
+    auto b = Builder();
+    // Both groups reconfigure the port on a change of their entry.
+    RadioGroupPort =
+        b.Radio({"RadioGroupPort", {.x = 16, .y = 4, .w = 105, .h = 374}},
+                {.caption = "Com Port ", .items = ports, .click = [this](int) { form_.InitPort(); }});
+    RadioGroupRate =
+        b.Radio({"RadioGroupRate", {.x = 128, .y = 40, .w = 105, .h = 185}},
+                {.caption = "Baud Rate", .items = rates, .click = [this](int) { form_.InitPort(); }});
+    PortDevice = b.Label({"PortDevice", {.x = 128, .y = 16, .w = 300, .h = 16}}, {});
+    PortDevice->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    ParityEven = new QCheckBox("Parity Even", this);
-    ParityEven->setObjectName("ParityEven");
-    ParityEven->setGeometry(248, 72, 97, 17);
+    SkipCRLFcb = b.Check({"SkipCRLFcb", {.x = 248, .y = 48, .w = 97, .h = 17}},
+                         {.caption = "Skip CR/LF", .click = [this](int) { SkipCRLFcbClick(); }});
+    ParityEven = b.Check({"ParityEven", {.x = 248, .y = 72, .w = 97, .h = 17}},
+                         {.caption = "Parity Even", .click = [this](int) { ParityEvenClick(); }});
+    SaveSettingAfterExitCB = b.Check({"SaveSettingAfterExitCB", {.x = 248, .y = 96, .w = 180, .h = 17}},
+                                     {.caption = "Save Setting after Exit"});
 
-    SaveSettingAfterExitCB = new QCheckBox("Save Setting after Exit", this);
-    SaveSettingAfterExitCB->setObjectName("SaveSettingAfterExitCB");
-    SaveSettingAfterExitCB->setGeometry(248, 96, 180, 17);
+    TrackBar5 = b.TrackBar(
+        {"TrackBar5", {.x = 248, .y = 156, .w = 300, .h = 24}},
+        {.min = 0, .max = 100000, .largeStep = 1000, .change = [this](int) { TrackBar5Change(); }});
+    TrackBar5->setTickPosition(QSlider::NoTicks);
+    Label1 = b.Label({"Label1", {.x = 248, .y = 136, .w = 150, .h = 16}},
+                     {.caption = "Wait SMS Timeout (ms)", .buddy = "TrackBar5"});
+    Edit1 = b.Edit({"Edit1", {.x = 556, .y = 156, .w = 65, .h = 21}},
+                   {.text = "0", .accessible = "Wait SMS Timeout (ms) value"});
 
-    Label1 = new QLabel("Wait SMS Timeout (ms)", this);
-    Label1->setObjectName("Label1");
-    Label1->setGeometry(248, 136, 150, 16);
-    TrackBar5 = new QSlider(Qt::Horizontal, this);
-    TrackBar5->setObjectName("TrackBar5");
-    TrackBar5->setRange(0, 100000);
-    TrackBar5->setSingleStep(1);
-    TrackBar5->setPageStep(1000);
-    TrackBar5->setGeometry(248, 156, 300, 24);
-    Label1->setBuddy(TrackBar5);
-    Edit1 = MakeEdit("Edit1", this);
-    Edit1->setGeometry(556, 156, 65, 21);
-    Edit1->setText("0");
-    Edit1->setAccessibleName("Wait SMS Timeout (ms) value");
-
-    // Handlers hang on value changes, so the program's own changes run them.
-    connect(RadioGroupPort, &TRadioGroup::Click, this, [this] { form_.InitPort(); });
-    connect(RadioGroupRate, &TRadioGroup::Click, this, [this] { form_.InitPort(); });
     // Re-picking the selected port reopens it only when it is closed (a lost
     // line, a device that was missing or busy); an open port stays as it is.
     connect(RadioGroupPort, &TRadioGroup::Reclicked, this, [this] {
@@ -71,13 +57,10 @@ SerialPortPage::SerialPortPage(TForm1& form) : Page(form, "TabSheet12") {
         form_.EndModemExchange();
         form_.InitPort();
     });
-    connect(SkipCRLFcb, &QCheckBox::toggled, this, [this] { SkipCRLFcbClick(); });
-    connect(TrackBar5, &QSlider::valueChanged, this, [this] { TrackBar5Change(); });
-    connect(ParityEven, &QCheckBox::toggled, this, [this] { ParityEvenClick(); });
 }
 
 void SerialPortPage::SkipCRLFcbClick() {
-    form_.Engine().SkipCRLFSaved = SkipCRLFcb->isChecked();
+    Engine().SkipCRLFSaved = SkipCRLFcb->isChecked();
 }
 
 void SerialPortPage::TrackBar5Change() {
@@ -97,6 +80,18 @@ void SerialPortPage::ShowDevices() {
     }
     const int selected = RadioGroupPort->ItemIndex();
     PortDevice->setText(selected < 0 ? QString() : FromBytes(PortEntryText(selected + 1, form_.WorkDir())));
+}
+
+void SerialPortPage::AddSettings(SettingsTable& t) {
+    // Rate first, then port: each change reopens the port.
+    t.Values({1, 1}, {1, 1}, "RadioGroupRate", FieldId::RateIndex);
+    t.Values({1, 2}, {1, 2}, "RadioGroupPort", FieldId::PortIndex);
+    t.Values({2}, {1, 3}, "TrackBar5", FieldId::WaitSmsTimeout);
+    t.Values({11, 2}, {5, 2}, "ParityEven", FieldId::ParityEvenOn);
+    t.Values({14}, {18, 2}, "SaveSettingAfterExitCB", FieldId::SaveOnExit);
+    t.Values({22, 1}, {18, 1}, "SkipCRLFcb", FieldId::SkipCrLf);
+    t.Load({22, 2}, "SkipCRLFSaved <- SkipCRLFcb",
+           [this](kt::config::ConfigRecord&) { Engine().SkipCRLFSaved = SkipCRLFcb->isChecked(); });
 }
 
 }  // namespace kt::app

@@ -21,6 +21,8 @@ struct RateEntry {
 extern const RateEntry kRateEntries[7];
 inline constexpr int kPortEntries = 16;
 
+class TForm1;
+
 class SerialPortPage : public Page {
     Q_OBJECT
   public:
@@ -33,6 +35,8 @@ class SerialPortPage : public Page {
     // selected one beside the group.
     void ShowDevices();
 
+    void AddSettings(SettingsTable& table) override;
+
     TRadioGroup* RadioGroupPort = nullptr;
     TRadioGroup* RadioGroupRate = nullptr;
     QLabel* PortDevice = nullptr;
@@ -42,6 +46,9 @@ class SerialPortPage : public Page {
     QLineEdit* Edit1 = nullptr;
     QCheckBox* ParityEven = nullptr;
     QCheckBox* SaveSettingAfterExitCB = nullptr;
+
+  private:
+    TForm1& form_;
 };
 
 }  // namespace kt::app

@@ -135,7 +135,7 @@ void TMemo::FromEditor() {
 
 // ---- edits ----------------------------------------------------------------------
 
-MaxLengthValidator::MaxLengthValidator(QLineEdit* edit, int maxLength) : QValidator(edit), max_(maxLength) {
+EditValidator::EditValidator(QLineEdit* edit, int maxLength) : QValidator(edit), max_(maxLength) {
     // The edit validates its new text before it reports the change, so the
     // length seen here is the one before the keystroke.
     previous_ = static_cast<int>(edit->text().size());
@@ -143,20 +143,25 @@ MaxLengthValidator::MaxLengthValidator(QLineEdit* edit, int maxLength) : QValida
             [this](const QString& text) { previous_ = static_cast<int>(text.size()); });
 }
 
-QValidator::State MaxLengthValidator::validate(QString& input, int&) const {
-    if (input.size() <= max_ || input.size() <= previous_) return Acceptable;
+QValidator::State EditValidator::validate(QString& input, int&) const {
+    for (QChar c : input)
+        if (c.unicode() > 0xFF) return Invalid;
+    if (max_ <= 0 || input.size() <= max_ || input.size() <= previous_) return Acceptable;
     return Invalid;
 }
 
 TEdit::TEdit(const QString& objectName, QWidget* parent, int maxLength) : QLineEdit(parent), max_(maxLength) {
     setObjectName(objectName);
-    if (maxLength > 0) setValidator(new MaxLengthValidator(this, maxLength));
+    setValidator(new EditValidator(this, maxLength));
 }
 
 void TEdit::keyPressEvent(QKeyEvent* event) {
     const bool inserts = !event->text().isEmpty() && event->text().at(0).isPrint() &&
                          !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
-    if (max_ > 0 && inserts && !hasSelectedText() && text().size() >= max_) {
+    bool refused = max_ > 0 && inserts && !hasSelectedText() && text().size() >= max_;
+    for (QChar c : event->text())
+        refused |= inserts && c.unicode() > 0xFF;
+    if (refused) {
         event->accept();
         return;
     }

@@ -78,13 +78,15 @@ class TMemo : public QPlainTextEdit {
     bool rendering_ = false;
 };
 
-// Rejects typing beyond a maximum length. Texts set by the program are kept
-// whole (unlike QLineEdit::setMaxLength, which cuts them), and an over-long
-// text can still be shortened by the operator.
-class MaxLengthValidator : public QValidator {
+// Rejects typed or pasted text the line and the settings file cannot carry:
+// characters above U+00FF (the wire and the record are Latin-1), and text
+// beyond a maximum length (0 = none). Texts set by the program are kept whole
+// (unlike QLineEdit::setMaxLength, which cuts them), and an over-long text can
+// still be shortened by the operator.
+class EditValidator : public QValidator {
     Q_OBJECT
   public:
-    MaxLengthValidator(QLineEdit* edit, int maxLength);
+    EditValidator(QLineEdit* edit, int maxLength);
     State validate(QString& input, int& pos) const override;
     int MaxLength() const { return max_; }
 
@@ -93,7 +95,8 @@ class MaxLengthValidator : public QValidator {
     int previous_ = 0;  // length before the change under validation
 };
 
-// An edit whose maximum length (0 = none) limits typing only. The validator
+// An edit that takes Latin-1 text only and whose maximum length (0 = none)
+// limits typing only. The validator
 // covers typing and pasting; the key filter covers the first keystroke after
 // the program set an over-long text, which Qt's validation lets through.
 class TEdit : public QLineEdit {

@@ -80,12 +80,6 @@ bool WriteAll(const WriteFn& write, int fd, const uint8_t* data, std::size_t len
 
 }  // namespace
 
-Reporter WindowReporter(protocol::IWindow& window) {
-    return [&window](const std::string& text, const std::string& caption) {
-        window.ShowMessage(text, caption, protocol::MsgIcon::Warning);
-    };
-}
-
 #ifdef _WIN32
 
 namespace {

@@ -11,7 +11,6 @@
 #include <string>
 
 #include "config/ConfigRecord.h"
-#include "protocol/WindowInterface.h"
 
 namespace kt::config {
 
@@ -21,9 +20,6 @@ inline constexpr const char* kWarningCaption = "Warning";
 
 // Shows a failure to the operator: the message text and the box caption.
 using Reporter = std::function<void(const std::string& text, const std::string& caption)>;
-
-// A reporter that shows the message as a warning box of the window.
-Reporter WindowReporter(protocol::IWindow& window);
 
 // The write(2) used for the record; tests swap it to inject failures such as a full disk.
 using WriteFn = std::function<ssize_t(int fd, const void* data, std::size_t length)>;

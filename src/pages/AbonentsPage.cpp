@@ -2,6 +2,6 @@
 
 namespace kt::app {
 
-AbonentsPage::AbonentsPage(TForm1& form) : Page(form, "TabSheet2") {}
+AbonentsPage::AbonentsPage(PageHost& host) : Page(host, kt::protocol::PageIndex::Abonents) {}
 
 }  // namespace kt::app

@@ -8,7 +8,7 @@ namespace kt::app {
 class AbonentsPage : public Page {
     Q_OBJECT
   public:
-    explicit AbonentsPage(TForm1& form);
+    explicit AbonentsPage(PageHost& host);
 };
 
 }  // namespace kt::app

@@ -2,6 +2,6 @@
 
 namespace kt::app {
 
-Analog1to8Page::Analog1to8Page(TForm1& form) : Page(form, "TabSheet6") {}
+Analog1to8Page::Analog1to8Page(PageHost& host) : Page(host, kt::protocol::PageIndex::Analog1to8) {}
 
 }  // namespace kt::app

@@ -8,7 +8,7 @@ namespace kt::app {
 class Analog1to8Page : public Page {
     Q_OBJECT
   public:
-    explicit Analog1to8Page(TForm1& form);
+    explicit Analog1to8Page(PageHost& host);
 };
 
 }  // namespace kt::app

@@ -2,6 +2,6 @@
 
 namespace kt::app {
 
-Analog9to16Page::Analog9to16Page(TForm1& form) : Page(form, "TabSheet7") {}
+Analog9to16Page::Analog9to16Page(PageHost& host) : Page(host, kt::protocol::PageIndex::Analog9to16) {}
 
 }  // namespace kt::app

@@ -8,7 +8,7 @@ namespace kt::app {
 class Analog9to16Page : public Page {
     Q_OBJECT
   public:
-    explicit Analog9to16Page(TForm1& form);
+    explicit Analog9to16Page(PageHost& host);
 };
 
 }  // namespace kt::app

@@ -2,6 +2,6 @@
 
 namespace kt::app {
 
-ExternalSmsPage::ExternalSmsPage(TForm1& form) : Page(form, "TabSheet3") {}
+ExternalSmsPage::ExternalSmsPage(PageHost& host) : Page(host, kt::protocol::PageIndex::ExternalSms) {}
 
 }  // namespace kt::app

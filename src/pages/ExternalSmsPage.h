@@ -8,7 +8,7 @@ namespace kt::app {
 class ExternalSmsPage : public Page {
     Q_OBJECT
   public:
-    explicit ExternalSmsPage(TForm1& form);
+    explicit ExternalSmsPage(PageHost& host);
 };
 
 }  // namespace kt::app

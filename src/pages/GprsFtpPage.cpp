@@ -2,6 +2,6 @@
 
 namespace kt::app {
 
-GprsFtpPage::GprsFtpPage(TForm1& form) : Page(form, "SRateSBar") {}
+GprsFtpPage::GprsFtpPage(PageHost& host) : Page(host, kt::protocol::PageIndex::GprsFtp) {}
 
 }  // namespace kt::app

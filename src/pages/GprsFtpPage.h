@@ -8,7 +8,7 @@ namespace kt::app {
 class GprsFtpPage : public Page {
     Q_OBJECT
   public:
-    explicit GprsFtpPage(TForm1& form);
+    explicit GprsFtpPage(PageHost& host);
 };
 
 }  // namespace kt::app

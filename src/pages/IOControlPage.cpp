@@ -2,6 +2,6 @@
 
 namespace kt::app {
 
-IOControlPage::IOControlPage(TForm1& form) : Page(form, "TabSheet9") {}
+IOControlPage::IOControlPage(PageHost& host) : Page(host, kt::protocol::PageIndex::IOControl) {}
 
 }  // namespace kt::app

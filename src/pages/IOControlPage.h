@@ -8,7 +8,7 @@ namespace kt::app {
 class IOControlPage : public Page {
     Q_OBJECT
   public:
-    explicit IOControlPage(TForm1& form);
+    explicit IOControlPage(PageHost& host);
 };
 
 }  // namespace kt::app

@@ -2,6 +2,6 @@
 
 namespace kt::app {
 
-IONamePage::IONamePage(TForm1& form) : Page(form, "TabSheet5") {}
+IONamePage::IONamePage(PageHost& host) : Page(host, kt::protocol::PageIndex::IOname) {}
 
 }  // namespace kt::app

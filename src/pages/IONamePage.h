@@ -8,7 +8,7 @@ namespace kt::app {
 class IONamePage : public Page {
     Q_OBJECT
   public:
-    explicit IONamePage(TForm1& form);
+    explicit IONamePage(PageHost& host);
 };
 
 }  // namespace kt::app

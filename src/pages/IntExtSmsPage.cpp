@@ -2,6 +2,6 @@
 
 namespace kt::app {
 
-IntExtSmsPage::IntExtSmsPage(TForm1& form) : Page(form, "TabSheet4") {}
+IntExtSmsPage::IntExtSmsPage(PageHost& host) : Page(host, kt::protocol::PageIndex::IntExtSms) {}
 
 }  // namespace kt::app

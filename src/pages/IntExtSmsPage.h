@@ -8,7 +8,7 @@ namespace kt::app {
 class IntExtSmsPage : public Page {
     Q_OBJECT
   public:
-    explicit IntExtSmsPage(TForm1& form);
+    explicit IntExtSmsPage(PageHost& host);
 };
 
 }  // namespace kt::app

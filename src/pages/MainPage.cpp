@@ -1,15 +1,14 @@
 #include "pages/MainPage.h"
 
-#include "app/Form1.h"
-
 namespace kt::app {
+
+using kt::config::FieldId;
+using kt::protocol::Memo;
 
 namespace {
 
 constexpr int kButtonWidth = 160;
 constexpr int kButtonHeight = 25;
-constexpr int kColumnStep = 168;
-constexpr int kRowStep = 30;
 
 constexpr const char* kDateTimeHint =
     "0 - supplied from battery; 1 - not supplied from battery; 2 -  no battery; 3- error. 00..100 - "
@@ -28,28 +27,33 @@ const char* const kBandTexts[4] = {
     "3 - GSM 850MHz + PCS 1900MHz",
 };
 
-// The buttons of the request panel, column by column.
+// The buttons of the request panel, column by column. Module requests carry
+// their command and display text; the others run their own handler.
 struct RequestButton {
     QPushButton* MainPage::*member;
     const char* name;
     const char* caption;
     int column, row;
     void (MainPage::*handler)();
+    const char* command = nullptr;  // module request: the text sent
+    const char* display = nullptr;  // and the text shown in MemoS
 };
 
 const RequestButton kRequestButtons[] = {
-    {&MainPage::ReadState, "ReadState", "Read Status", 0, 0, &MainPage::ReadStateClick},
-    {&MainPage::ReadAnalog, "ReadAnalog", "Read Analog", 0, 1, &MainPage::ReadAnalogClick},
-    {&MainPage::ReadTemperature, "ReadTemperature", "Temperature", 0, 2, &MainPage::ReadTemperatureClick},
-    {&MainPage::ReadTH, "ReadTH", "Temp., Humidity", 0, 3, &MainPage::ReadTHClick},
-    {&MainPage::ReadAlevelBtn, "ReadAlevelBtn", "Analog Level", 0, 4, &MainPage::ReadAlevelBtnClick},
-    {&MainPage::ReadRT, "ReadRT", "Runtime", 0, 5, &MainPage::ReadRTClick},
-    {&MainPage::Version, "Version", "Version number", 1, 0, &MainPage::VersionClick},
+    {&MainPage::ReadState, "ReadState", "Read Status", 0, 0, &MainPage::ReadStateClick, "GETST", "GETST"},
+    {&MainPage::ReadAnalog, "ReadAnalog", "Read Analog", 0, 1, &MainPage::ReadAnalogClick, "GETAN", "GETAN"},
+    {&MainPage::ReadTemperature, "ReadTemperature", "Temperature", 0, 2, &MainPage::ReadTemperatureClick,
+     "GETTC", "GETTC"},
+    {&MainPage::ReadTH, "ReadTH", "Temp., Humidity", 0, 3, &MainPage::ReadTHClick, "GETTH", "GETTH"},
+    {&MainPage::ReadAlevelBtn, "ReadAlevelBtn", "Analog Level", 0, 4, &MainPage::ReadAlevelBtnClick, "ANLEV0",
+     "ANLEV0"},
+    {&MainPage::ReadRT, "ReadRT", "Runtime", 0, 5, &MainPage::ReadRTClick, "GETRT", "GETRT"},
+    {&MainPage::Version, "Version", "Version number", 1, 0, &MainPage::VersionClick, "  GETVR", "GETVR"},
     {&MainPage::TemperatureLevelBtn, "TemperatureLevelBtn", "Temp.Level", 1, 1,
-     &MainPage::TemperatureLevelBtnClick},
-    {&MainPage::COUNTERS, "COUNTERS", "Read Counters", 1, 2, &MainPage::COUNTERSClick},
+     &MainPage::TemperatureLevelBtnClick, "TCLEV0", "TCLEV0"},
+    {&MainPage::COUNTERS, "COUNTERS", "Read Counters", 1, 2, &MainPage::COUNTERSClick, "GETCT", "GETCT"},
     {&MainPage::RestartModule, "RestartModule", "Restart KT4470 / KTM447QD", 1, 3,
-     &MainPage::RestartModuleClick},
+     &MainPage::RestartModuleClick, "RSTRT", "RSTRT"},
     {&MainPage::GetDT, "GetDT", "Get Date/Time", 1, 4, &MainPage::GetDTClick},
     {&MainPage::SetDT, "SetDT", "Set Date/Time", 1, 5, &MainPage::SetDTClick},
     {&MainPage::Squality, "Squality", "Signal Quality", 2, 0, &MainPage::SqualityClick},
@@ -57,39 +61,25 @@ const RequestButton kRequestButtons[] = {
     {&MainPage::GSMbandOpen, "GSMbandOpen", kBandEnable, 2, 2, &MainPage::GSMbandOpenClick},
 };
 
-void (MainPage::*const kBandHandlers[4])() = {&MainPage::band0Click, &MainPage::band1Click,
-                                              &MainPage::band2Click, &MainPage::band3Click};
-
-QLabel* MakeLabel(const char* name, const char* caption, QWidget* parent, int x, int y, int width = 120) {
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(name);
-    label->setGeometry(x, y, width, 16);
-    return label;
-}
-
-QFrame* MakePanel(const char* name, QWidget* parent) {
-    auto* panel = new QFrame(parent);
-    panel->setObjectName(name);
-    panel->setFrameShape(QFrame::StyledPanel);
-    return panel;
+const RequestButton& RequestOf(void (MainPage::*handler)()) {
+    for (const auto& b : kRequestButtons)
+        if (b.handler == handler) return b;
+    return kRequestButtons[0];
 }
 
 }  // namespace
 
-MainPage::MainPage(TForm1& form) : Page(form, "TabSheet1") {
-    BRnumberLabel = MakeLabel("BRnumberLabel", "KT4470 Number", this, 16, 12);
-    BRnumber = MakeEdit("BRnumber", this);
-    BRnumber->setGeometry(16, 30, 145, 21);
-    BRnumber->setText("+359888123456");
+MainPage::MainPage(PageHost& host) : Page(host, kt::protocol::PageIndex::Main) {
+    auto b = Builder();
+    BRnumber = b.Edit({"BRnumber", {.x = 16, .y = 30, .w = 145, .h = 21}},
+                      {.text = "+359888123456", .recolour = true});
     QPalette yellow = BRnumber->palette();
     yellow.setColor(QPalette::Base, QColor(255, 255, 0));
     BRnumber->setPalette(yellow);
-    BRnumberLabel->setBuddy(BRnumber);
-
-    SMSmode = new QCheckBox("SMS mode", this);
-    SMSmode->setObjectName("SMSmode");
-    SMSmode->setGeometry(176, 30, 97, 21);
-    connect(SMSmode, &QCheckBox::toggled, this, [this] { SMSmodeClick(); });
+    BRnumberLabel = b.Label({"BRnumberLabel", {.x = 16, .y = 12, .w = 120, .h = 16}},
+                            {.caption = "KT4470 Number", .buddy = "BRnumber"});
+    SMSmode = b.Check({"SMSmode", {.x = 176, .y = 30, .w = 97, .h = 21}},
+                      {.caption = "SMS mode", .click = [this](int) { SMSmodeClick(); }});
 
     BuildIdentification();
     BuildRequestPanel();
@@ -97,30 +87,25 @@ MainPage::MainPage(TForm1& form) : Page(form, "TabSheet1") {
 }
 
 void MainPage::BuildIdentification() {
-    GroupBox1 = new QGroupBox(this);
-    GroupBox1->setObjectName("GroupBox1");
-    GroupBox1->setGeometry(16, 64, 300, 112);
-    GroupBox1->setAccessibleName("GSM modem identification");
-
+    GroupBox1 =
+        static_cast<QGroupBox*>(Builder().Panel({"GroupBox1", {.x = 16, .y = 64, .w = 300, .h = 112}},
+                                                {.group = true, .accessible = "GSM modem identification"}));
+    auto b = Builder().In(GroupBox1);
     const struct {
-        QLabel* MainPage::*label;
         QLineEdit* MainPage::*edit;
-        const char* labelName;
+        const char* name;
         const char* caption;
-        const char* editName;
     } rows[] = {
-        {&MainPage::HerstellerLabel, &MainPage::Hersteller, "HerstellerLabel", "Manufacturer", "Hersteller"},
-        {&MainPage::ModelIDCodeLabel, &MainPage::ModelIDCode, "ModelIDCodeLabel", "Model", "ModelIDCode"},
-        {&MainPage::DateTimeLabel, &MainPage::DateTime, "DateTimeLabel", "Date/Time", "DateTime"},
+        {&MainPage::Hersteller, "Hersteller", "Manufacturer"},
+        {&MainPage::ModelIDCode, "ModelIDCode", "Model"},
+        {&MainPage::DateTime, "DateTime", "Date/Time"},
     };
     int y = 24;
     for (const auto& r : rows) {
-        this->*r.label = MakeLabel(r.labelName, r.caption, GroupBox1, 8, y + 2, 84);
-        QLineEdit* edit = MakeEdit(r.editName, GroupBox1);
-        edit->setGeometry(96, y, 196, 21);
-        edit->setReadOnly(true);
+        QLineEdit* edit = b.Edit({r.name, {.x = 96, .y = y, .w = 196, .h = 21}}, {.readOnly = true});
         edit->setFrame(false);
-        (this->*r.label)->setBuddy(edit);
+        b.Label({std::string(r.name) + "Label", {.x = 8, .y = y + 2, .w = 84, .h = 16}},
+                {.caption = r.caption, .buddy = r.name});
         this->*r.edit = edit;
         y += 28;
     }
@@ -138,23 +123,16 @@ void MainPage::BuildIdentification() {
     grey.setColor(QPalette::Base, QColor(192, 192, 192));
     Memo5->setPalette(grey);
     Memo5->setAccessibleName("Modem identification, shown in SMS mode");
-}
-
-QPushButton* MainPage::Button(const char* name, const char* caption, QWidget* parent,
-                              void (MainPage::*handler)()) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    connect(button, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
-    return button;
+    host_.Controls().Add(Memo5);
 }
 
 void MainPage::BuildRequestPanel() {
-    ATcommand = MakePanel("ATcommand", this);
-    ATcommand->setGeometry(330, 8, 512, 366);
-    for (const auto& b : kRequestButtons) {
-        QPushButton* button = Button(b.name, b.caption, ATcommand, b.handler);
-        button->setGeometry(8 + b.column * kColumnStep, 8 + b.row * kRowStep, kButtonWidth, kButtonHeight);
-        this->*b.member = button;
+    ATcommand = Builder().Panel({"ATcommand", {.x = 330, .y = 8, .w = 512, .h = 366}});
+    auto b = Builder().In(ATcommand);
+    for (const auto& r : kRequestButtons) {
+        this->*r.member = b.Button(
+            {r.name, {.x = 8 + r.column * 168, .y = 8 + r.row * 30, .w = kButtonWidth, .h = kButtonHeight}},
+            {.caption = r.caption, .click = [this, h = r.handler](int) { (this->*h)(); }});
     }
     ReadTH->setEnabled(false);
     TemperatureLevelBtn->setEnabled(false);
@@ -166,164 +144,133 @@ void MainPage::BuildRequestPanel() {
 }
 
 void MainPage::BuildPanelAT() {
-    PanelAT = MakePanel("PanelAT", ATcommand);
-    PanelAT->setGeometry(8, 192, 496, 166);
-    ATcmdLabel = MakeLabel("ATcmdLabel", "AT command", PanelAT, 8, 8);
-    ATcmd = MakeEdit("ATcmd", PanelAT);
-    ATcmd->setGeometry(8, 26, 300, 21);
-    ATcmd->setText("AT");
-    ATcmdLabel->setBuddy(ATcmd);
-    SendAT = Button("SendAT", "Send", PanelAT, &MainPage::SendATClick);
-    SendAT->setGeometry(316, 24, 75, kButtonHeight);
-    SendAT->setAccessibleName("Send AT command");
-    ctrlZbtn = Button("ctrlZbtn", "CtrlZ", PanelAT, &MainPage::ctrlZbtnClick);
-    ctrlZbtn->setGeometry(400, 24, 75, kButtonHeight);
-    ctrlZbtn->setAccessibleName("Send Ctrl-Z");
+    PanelAT = Builder().In(ATcommand).Panel({"PanelAT", {.x = 8, .y = 192, .w = 496, .h = 166}});
+    auto b = Builder().In(PanelAT);
+    ATcmd = b.Edit({"ATcmd", {.x = 8, .y = 26, .w = 300, .h = 21}}, {.text = "AT"});
+    b.Label({"ATcmdLabel", {.x = 8, .y = 8, .w = 120, .h = 16}}, {.caption = "AT command", .buddy = "ATcmd"});
+    SendAT = b.Button(
+        {"SendAT", {.x = 316, .y = 24, .w = 75, .h = kButtonHeight}},
+        {.caption = "Send", .accessible = "Send AT command", .click = [this](int) { SendATClick(); }});
+    ctrlZbtn = b.Button(
+        {"ctrlZbtn", {.x = 400, .y = 24, .w = 75, .h = kButtonHeight}},
+        {.caption = "CtrlZ", .accessible = "Send Ctrl-Z", .click = [this](int) { ctrlZbtnClick(); }});
     ctrlZbtn->hide();
 }
 
 void MainPage::BuildPanelBand() {
-    PanelBand = MakePanel("PanelBand", ATcommand);
-    PanelBand->setGeometry(8, 192, 496, 166);
-    BandTitle = MakeLabel("BandTitle", "GSM band", PanelBand, 8, 6);
+    PanelBand = Builder().In(ATcommand).Panel({"PanelBand", {.x = 8, .y = 192, .w = 496, .h = 166}});
+    auto b = Builder().In(PanelBand);
+    b.Label({"BandTitle", {.x = 8, .y = 6, .w = 120, .h = 16}}, {.caption = "GSM band"});
+    const auto buttons =
+        b.Buttons({"band%1", 0, 3, {.x = 8, .y = 26, .w = 25, .h = 23, .dy = 28}},
+                  {.caption = "%1",
+                   .accessible = [](int n) { return QString("Set GSM band ") + kBandTexts[n]; },
+                   .click = [this](int n) { bandClick(n); }});
+    const auto labels =
+        b.Labels({"BandLabel%1", 0, 3, {.x = 40, .y = 30, .w = 220, .h = 16, .dy = 28}},
+                 {.caption = [](int n) { return QString(kBandTexts[n]); }, .buddy = "band%1"});
     for (int i = 0; i < 4; ++i) {
-        const std::string name = "band" + std::to_string(i);
-        band[i] = Button(name.c_str(), std::to_string(i).c_str(), PanelBand, kBandHandlers[i]);
-        band[i]->setGeometry(8, 26 + i * 28, 25, 23);
-        const std::string labelName = "BandLabel" + std::to_string(i);
-        BandLabel[i] = MakeLabel(labelName.c_str(), kBandTexts[i], PanelBand, 40, 30 + i * 28, 220);
-        BandLabel[i]->setBuddy(band[i]);
-        band[i]->setAccessibleName(QString("Set GSM band ") + kBandTexts[i]);
+        band[i] = buttons[static_cast<size_t>(i)];
+        BandLabel[i] = labels[static_cast<size_t>(i)];
     }
-    SupportedBand = Button("SupportedBand", "Supported Band", PanelBand, &MainPage::SupportedBandClick);
-    SupportedBand->setGeometry(300, 26, 120, kButtonHeight);
-    CurrentBand = Button("CurrentBand", "Current Band", PanelBand, &MainPage::CurrentBandClick);
-    CurrentBand->setGeometry(300, 56, 120, kButtonHeight);
+    SupportedBand = b.Button({"SupportedBand", {.x = 300, .y = 26, .w = 120, .h = kButtonHeight}},
+                             {.caption = "Supported Band", .click = [this](int) { SupportedBandClick(); }});
+    CurrentBand = b.Button({"CurrentBand", {.x = 300, .y = 56, .w = 120, .h = kButtonHeight}},
+                           {.caption = "Current Band", .click = [this](int) { CurrentBandClick(); }});
 }
 
 void MainPage::BuildHidden() {
-    TimeZone = MakeEdit("TimeZone", this, 3);
-    TimeZone->setGeometry(16, 192, 40, 21);
-    TimeZone->setText("+02");
+    auto b = Builder();
+    TimeZone = b.Edit({"TimeZone", {.x = 16, .y = 192, .w = 40, .h = 21}}, {.text = "+02", .maxLength = 3});
     TimeZone->hide();
-    Label42 = MakeLabel("Label42", "Time Zone", this, 64, 194, 80);
-    Label42->setBuddy(TimeZone);
+    Label42 = b.Label({"Label42", {.x = 64, .y = 194, .w = 80, .h = 16}},
+                      {.caption = "Time Zone", .buddy = "TimeZone"});
     Label42->hide();
-
-    SyncModem = Button("SyncModem", "Synchronize Modem Time", this, &MainPage::SyncModemClick);
-    SyncModem->setGeometry(16, 220, 200, kButtonHeight);
-    SyncModem->setToolTip(kSyncModemHint);
+    SyncModem = b.Button({"SyncModem", {.x = 16, .y = 220, .w = 200, .h = kButtonHeight}},
+                         {.caption = "Synchronize Modem Time", .tip = kSyncModemHint, .click = [this](int) {
+                              SyncModemClick();
+                          }});
     SyncModem->hide();
-
-    DeleteSMS = new QCheckBox("Delete incoming SMS enable", this);
-    DeleteSMS->setObjectName("DeleteSMS");
-    DeleteSMS->setGeometry(16, 252, 180, 21);
-    DeleteSMS->setChecked(true);
+    DeleteSMS = b.Check({"DeleteSMS", {.x = 16, .y = 252, .w = 180, .h = 21}},
+                        {.caption = "Delete incoming SMS enable", .checked = true});
     DeleteSMS->hide();
 }
 
 // ---- module requests ----------------------------------------------------------------
 
-void MainPage::ModuleRequest(const std::string& command, const std::string& display) {
-    auto& e = form_.Engine();
-    form_.Clear();
-    e.RawMode = false;
-    e.SendSMS(command);
-    e.DisplayOnMemo(display);
+// The request of the button whose handler this is: its row's command and display text.
+void MainPage::ModuleRequest(void (MainPage::*handler)()) {
+    const RequestButton& r = RequestOf(handler);
+    Run({Step::Clear, Step::RawModeOff, Step::Send, Step::Display}, r.command, r.display);
 }
 
 void MainPage::ReadStateClick() {
-    ModuleRequest("GETST", "GETST");
+    ModuleRequest(&MainPage::ReadStateClick);
 }
 void MainPage::ReadAnalogClick() {
-    ModuleRequest("GETAN", "GETAN");
+    ModuleRequest(&MainPage::ReadAnalogClick);
 }
 void MainPage::ReadTemperatureClick() {
-    ModuleRequest("GETTC", "GETTC");
+    ModuleRequest(&MainPage::ReadTemperatureClick);
 }
 void MainPage::ReadTHClick() {
-    ModuleRequest("GETTH", "GETTH");
+    ModuleRequest(&MainPage::ReadTHClick);
 }
 void MainPage::ReadAlevelBtnClick() {
-    ModuleRequest("ANLEV0", "ANLEV0");
+    ModuleRequest(&MainPage::ReadAlevelBtnClick);
 }
 void MainPage::ReadRTClick() {
-    ModuleRequest("GETRT", "GETRT");
+    ModuleRequest(&MainPage::ReadRTClick);
 }
 void MainPage::VersionClick() {
-    ModuleRequest("  GETVR", "GETVR");
+    ModuleRequest(&MainPage::VersionClick);
 }
 void MainPage::TemperatureLevelBtnClick() {
-    ModuleRequest("TCLEV0", "TCLEV0");
+    ModuleRequest(&MainPage::TemperatureLevelBtnClick);
 }
 void MainPage::COUNTERSClick() {
-    ModuleRequest("GETCT", "GETCT");
+    ModuleRequest(&MainPage::COUNTERSClick);
 }
 void MainPage::RestartModuleClick() {
-    ModuleRequest("RSTRT", "RSTRT");
+    ModuleRequest(&MainPage::RestartModuleClick);
 }
 
 // The clock operations live in the engine: in SMS mode two of them talk to
 // the modem itself.
 void MainPage::GetDTClick() {
-    form_.Engine().GetDTClick();
+    Engine().GetDTClick();
 }
 void MainPage::SetDTClick() {
-    form_.Engine().SetDTClick();
+    Engine().SetDTClick();
 }
 void MainPage::SyncModemClick() {
-    form_.Engine().SyncModemClick();
+    Engine().SyncModemClick();
 }
 
 // ---- pass-through AT commands ------------------------------------------------------------
 
-void MainPage::PassThrough(const std::string& text) {
-    auto& e = form_.Engine();
-    form_.MemoS->ClearLines();
-    e.SkipCRLFSaved = form_.SkipCrLfChecked();
-    e.RawMode = true;
-    form_.MemoSMSinput->ClearLines();
-    e.SendSMS(text);
-}
-
 void MainPage::SqualityClick() {
-    PassThrough("  AT+CSQ");
+    PassThrough("  AT+CSQ", true);
 }
-void MainPage::band0Click() {
-    PassThrough("  AT#BND=0");
-}
-void MainPage::band1Click() {
-    PassThrough("  AT#BND=1");
-}
-void MainPage::band2Click() {
-    PassThrough("  AT#BND=2");
-}
-void MainPage::band3Click() {
-    PassThrough("  AT#BND=3");
+void MainPage::bandClick(int n) {
+    PassThrough("  AT#BND=" + std::to_string(n), true);
 }
 void MainPage::SupportedBandClick() {
-    PassThrough("  AT#BND=?");
+    PassThrough("  AT#BND=?", true);
 }
 void MainPage::CurrentBandClick() {
-    PassThrough("  AT#BND?");
+    PassThrough("  AT#BND?", true);
 }
 
 void MainPage::SendATClick() {
-    auto& e = form_.Engine();
-    form_.MemoSMSinput->ClearLines();
-    e.SkipCRLFSaved = form_.SkipCrLfChecked();
-    e.RawMode = true;
-    form_.MemoSMSinput->ClearLines();
-    e.SendSMS("  " + ToBytes(ATcmd->text()));
+    // The reply memo is emptied before the "Skip CR/LF" state is saved, too.
+    host_.Window().SetMemoText(Memo::SmsInput, "");
+    PassThrough("  " + ToBytes(ATcmd->text()), false);
 }
 
 void MainPage::ctrlZbtnClick() {
-    auto& e = form_.Engine();
-    e.SkipCRLFSaved = form_.SkipCrLfChecked();
-    e.RawMode = true;
-    form_.MemoSMSinput->ClearLines();
-    e.SendSMS("\x1A");
-    form_.SetBusyCursor(false);
+    PassThrough("\x1A", false);
+    host_.Window().SetBusyCursor(false);
 }
 
 // ---- panel and mode switches ---------------------------------------------------------------
@@ -356,16 +303,38 @@ void MainPage::GSMbandOpenClick() {
 }
 
 void MainPage::SMSmodeClick() {
-    form_.Engine().SmsModeActive = SMSmode->isChecked();
+    Engine().SmsModeActive = SMSmode->isChecked();
     // The modem identification shows only in SMS mode.
     Memo5->setVisible(!SMSmode->isChecked());
     // The monitor line shows only in direct mode, as start-up leaves it, so
     // switching back to direct mode at run time brings it back.
-    if (form_.MemoS) form_.MemoS->setVisible(!SMSmode->isChecked());
+    if (QWidget* monitor = Control("MemoS")) monitor->setVisible(!SMSmode->isChecked());
 }
 
 void MainPage::ApplyAlternateModule(bool on) {
     ReadRT->setVisible(on);
+}
+
+void MainPage::AddSettings(SettingsTable& t) {
+    t.Load({6}, "BRnumber <- ModuleNumber, then ModuleNumberCopy", [this](kt::config::ConfigRecord& c) {
+        BRnumber->setText(FromBytes(c.ModuleNumber()));
+        BRnumber->setText(FromBytes(c.ModuleNumberCopy()));
+    });
+    t.Save({3}, "ModuleNumber, ModuleNumberCopy <- BRnumber",
+           {FieldId::ModuleNumber, FieldId::ModuleNumberCopy}, [this](kt::config::ConfigRecord& c) {
+               const std::string number = ToBytes(BRnumber->text());
+               c.SetModuleNumber(number);
+               c.SetModuleNumberCopy(number);
+           });
+    // Step 10: the deletion switch and the mode, each followed by its working copy.
+    t.Values({10, 1}, {9, 1}, "DeleteSMS", FieldId::DeleteSms);
+    t.Load({10, 2}, "DeleteIncoming <- DeleteSMS",
+           [this](kt::config::ConfigRecord&) { Engine().DeleteIncoming = DeleteSMS->isChecked(); });
+    t.Values({10, 3}, {9, 2}, "SMSmode", FieldId::SmsModeOn);
+    t.Load({10, 4}, "SmsModeActive <- SMSmode; MemoS hidden in SMS mode", [this](kt::config::ConfigRecord&) {
+        Engine().SmsModeActive = SMSmode->isChecked();
+        if (QWidget* monitor = Control("MemoS")) monitor->setVisible(!Engine().SmsModeActive);
+    });
 }
 
 }  // namespace kt::app

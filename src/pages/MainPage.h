@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QCheckBox>
-#include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,12 +18,12 @@ namespace kt::app {
 class MainPage : public Page {
     Q_OBJECT
   public:
-    explicit MainPage(TForm1& form);
+    explicit MainPage(PageHost& host);
 
     // ---- Module requests (Clear, RawMode off, SendSMS, DisplayOnMemo) ----
     // ReadAnalogClick, ReadAlevelBtnClick, ReadTemperatureClick,
     // TemperatureLevelBtnClick and COUNTERSClick also serve the like-captioned
-    // buttons of the analog and temperature pages.
+    // buttons of the analog and temperature pages (by their handler names).
     void ReadStateClick();
     void ReadAnalogClick();
     void ReadTemperatureClick();
@@ -43,10 +42,7 @@ class MainPage : public Page {
 
     // ---- Pass-through AT commands (RawMode, unframed in direct mode) --------
     void SqualityClick();
-    void band0Click();
-    void band1Click();
-    void band2Click();
-    void band3Click();
+    void bandClick(int band);  // band0Click .. band3Click
     void SupportedBandClick();
     void CurrentBandClick();
     void SendATClick();
@@ -57,24 +53,21 @@ class MainPage : public Page {
     void GSMbandOpenClick();
     void SMSmodeClick();
 
-    // The Main page's share of the alternate module layout: "Runtime" shows
-    // only for the sibling module.
-    void ApplyAlternateModule(bool on);
+    // "Runtime" shows only for the sibling module.
+    void ApplyAlternateModule(bool on) override;
+    void AddSettings(SettingsTable& table) override;
 
     QLabel* BRnumberLabel = nullptr;
     QLineEdit* BRnumber = nullptr;
     QCheckBox* SMSmode = nullptr;
 
     QGroupBox* GroupBox1 = nullptr;  // modem identification
-    QLabel* HerstellerLabel = nullptr;
     QLineEdit* Hersteller = nullptr;
-    QLabel* ModelIDCodeLabel = nullptr;
     QLineEdit* ModelIDCode = nullptr;
-    QLabel* DateTimeLabel = nullptr;
     QLineEdit* DateTime = nullptr;
     QPlainTextEdit* Memo5 = nullptr;  // covers the three edits in direct mode
 
-    QFrame* ATcommand = nullptr;
+    QWidget* ATcommand = nullptr;
     QPushButton* ReadState = nullptr;
     QPushButton* ReadAnalog = nullptr;
     QPushButton* ReadTemperature = nullptr;
@@ -91,14 +84,12 @@ class MainPage : public Page {
     QPushButton* ATcmdOpen = nullptr;
     QPushButton* GSMbandOpen = nullptr;
 
-    QFrame* PanelAT = nullptr;
-    QLabel* ATcmdLabel = nullptr;
+    QWidget* PanelAT = nullptr;
     QLineEdit* ATcmd = nullptr;
     QPushButton* SendAT = nullptr;
     QPushButton* ctrlZbtn = nullptr;
 
-    QFrame* PanelBand = nullptr;
-    QLabel* BandTitle = nullptr;
+    QWidget* PanelBand = nullptr;
     QLabel* BandLabel[4] = {};
     QPushButton* band[4] = {};
     QPushButton* SupportedBand = nullptr;
@@ -115,10 +106,9 @@ class MainPage : public Page {
     void BuildPanelAT();
     void BuildPanelBand();
     void BuildHidden();
-    QPushButton* Button(const char* name, const char* caption, QWidget* parent, void (MainPage::*handler)());
 
-    void ModuleRequest(const std::string& command, const std::string& display);
-    void PassThrough(const std::string& text);
+    // Clear, RawMode off, SendSMS, DisplayOnMemo of the request row of that handler.
+    void ModuleRequest(void (MainPage::*handler)());
 };
 
 }  // namespace kt::app

@@ -2,6 +2,6 @@
 
 namespace kt::app {
 
-OtherPage::OtherPage(TForm1& form) : Page(form, "TabSheet10") {}
+OtherPage::OtherPage(PageHost& host) : Page(host, kt::protocol::PageIndex::Other) {}
 
 }  // namespace kt::app

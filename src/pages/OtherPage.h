@@ -8,7 +8,7 @@ namespace kt::app {
 class OtherPage : public Page {
     Q_OBJECT
   public:
-    explicit OtherPage(TForm1& form);
+    explicit OtherPage(PageHost& host);
 };
 
 }  // namespace kt::app

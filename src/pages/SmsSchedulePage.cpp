@@ -2,6 +2,6 @@
 
 namespace kt::app {
 
-SmsSchedulePage::SmsSchedulePage(TForm1& form) : Page(form, "TabSheet8") {}
+SmsSchedulePage::SmsSchedulePage(PageHost& host) : Page(host, kt::protocol::PageIndex::SmsSchedule) {}
 
 }  // namespace kt::app

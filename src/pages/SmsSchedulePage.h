@@ -8,7 +8,7 @@ namespace kt::app {
 class SmsSchedulePage : public Page {
     Q_OBJECT
   public:
-    explicit SmsSchedulePage(TForm1& form);
+    explicit SmsSchedulePage(PageHost& host);
 };
 
 }  // namespace kt::app

@@ -2,6 +2,6 @@
 
 namespace kt::app {
 
-TempCounterPage::TempCounterPage(TForm1& form) : Page(form, "TabTCT") {}
+TempCounterPage::TempCounterPage(PageHost& host) : Page(host, kt::protocol::PageIndex::TempCounter) {}
 
 }  // namespace kt::app

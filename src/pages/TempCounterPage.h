@@ -8,7 +8,7 @@ namespace kt::app {
 class TempCounterPage : public Page {
     Q_OBJECT
   public:
-    explicit TempCounterPage(TForm1& form);
+    explicit TempCounterPage(PageHost& host);
 };
 
 }  // namespace kt::app

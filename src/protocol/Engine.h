@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "protocol/PageIndex.h"
 #include "protocol/WindowInterface.h"
 #include "serial/CommPortDriver.h"
 
@@ -88,11 +89,15 @@ class ProtocolEngine {
 
     // ---- Sending ----------------------------------------------------------
     // Frames and sends one module command in the mode the window shows.
-    void SendSMS(const std::string& command);
+    // True when every byte was handed to the driver; false when the command
+    // was dropped (SMS exchange busy, no module number, too long) or a write
+    // failed (port closed, line stuck); the remaining bytes are still tried.
+    bool SendSMS(const std::string& command);
     // Writes characters 1..count of text one byte at a time (at least the
-    // first, none of an empty text, never past its end).
-    void SendStrings(const std::string& text, int count);
-    void SendCR();
+    // first, none of an empty text, never past its end); false when any
+    // byte was not written.
+    bool SendStrings(const std::string& text, int count);
+    bool SendCR();
     void SerialTimeSetting();
     void DisplayInputSMS();
     void DisplayOnMemo(const std::string& text);
@@ -119,6 +124,8 @@ class ProtocolEngine {
     // Values from LastReply for the page showing (direct mode only, when a
     // reply waits to be shown); the timer applies them by control name.
     std::vector<ControlValue> PageReplyParser() const;
+    // Every control a page reply may fill, with the page it lies on.
+    static std::vector<std::pair<PageIndex, std::string>> PageReplyTargets();
 
     // ---- Periodic timer -----------------------------------------------------
     void Timer1Timer();

@@ -6,6 +6,7 @@
 
 #include "gsm/PduCodec.h"
 #include "protocol/Engine.h"
+#include "protocol/PageIndex.h"
 #include "protocol/TextPos.h"
 
 namespace kt::protocol {
@@ -221,51 +222,69 @@ int SlotNumber(const std::string& reply) {
     return (static_cast<int>(At(reply, 1)) - 48) * 10 + (static_cast<int>(At(reply, 2)) - 48);
 }
 
+// Keys of the "GPRS, FTP" page's replies and the edits they fill.
+const std::pair<const char*, const char*> kGprsReplyRows[] = {
+    {"PASSWORD", "Password"},
+    {"UserID", "UserID"},
+    {"Password FTP", "PasswordFTP"},
+    {"UserName FTP", "UserNameFTP"},
+    {"Remote Host", "HTTPhostName"},
+    {"IP address", "IPaddress"},
+    {"APN", "APN"},
+    {"FTPHOST", "FTPHostName"},
+    {"DirName", "DirName"},
+    {"FTP host", "FTPHostName"},
+    {"HTTP Host", "HTTPhostName"},
+};
+
 void GprsPage(const std::string& reply, std::vector<ControlValue>& out) {
-    static const std::pair<const char*, const char*> kRows[] = {
-        {"PASSWORD", "Password"},
-        {"UserID", "UserID"},
-        {"Password FTP", "PasswordFTP"},
-        {"UserName FTP", "UserNameFTP"},
-        {"Remote Host", "HTTPhostName"},
-        {"IP address", "IPaddress"},
-        {"APN", "APN"},
-        {"FTPHOST", "FTPHostName"},
-        {"DirName", "DirName"},
-        {"FTP host", "FTPHostName"},
-        {"HTTP Host", "HTTPhostName"},
-    };
     const int colon = text::Pos(':', reply);
     const std::string key = Copy(reply, 1, colon - 1);
     if (key.empty()) return;
     const std::string value = Copy(reply, colon + 2, Len(reply) - colon - 2);
-    for (const auto& [k, control] : kRows)
+    for (const auto& [k, control] : kGprsReplyRows)
         if (key == k) out.emplace_back(control, value);
 }
 
 }  // namespace
 
+std::vector<std::pair<PageIndex, std::string>> ProtocolEngine::PageReplyTargets() {
+    std::vector<std::pair<PageIndex, std::string>> targets;
+    for (int n = 1; n <= 7; ++n) {
+        targets.emplace_back(PageIndex::Abonents, "NNumber" + std::to_string(n));
+        targets.emplace_back(PageIndex::Abonents, "PBnr" + std::to_string(n));
+    }
+    for (int n = 1; n <= 57; ++n)
+        targets.emplace_back(PageIndex::ExternalSms, "TXTSMS" + std::to_string(n));
+    for (int n = 1; n <= 97; ++n)
+        targets.emplace_back(n <= 57 ? PageIndex::IntExtSms : PageIndex::IOname,
+                             "iTXTSMS" + std::to_string(n));
+    for (const auto& [key, control] : kGprsReplyRows)
+        targets.emplace_back(PageIndex::GprsFtp, control);
+    return targets;
+}
+
 std::vector<ControlValue> ProtocolEngine::PageReplyParser() const {
     std::vector<ControlValue> out;
     if (window_.SmsModeChecked() || LastReply.empty() || !ReplyToShow) return out;
     const std::string& reply = LastReply;
-    switch (window_.ActivePageIndex()) {
-        case 1:
+    switch (static_cast<PageIndex>(window_.ActivePageIndex())) {
+        case PageIndex::Abonents:
             PhonePage(reply, out);
             break;
-        case 2: {
+        case PageIndex::ExternalSms: {
             const int nn = SlotNumber(reply);
             if (nn >= 1 && nn <= 57) out.emplace_back("TXTSMS" + std::to_string(nn), text::From(reply, 5));
             break;
         }
-        case 3:
-        case 4: {
+        case PageIndex::IntExtSms:
+        case PageIndex::IOname: {
             const int nn = SlotNumber(reply);
             if (nn >= 1 && nn <= 97)
                 out.emplace_back("iTXTSMS" + std::to_string(nn), Copy(reply, 5, Len(reply) - 5));
             break;
         }
-        case 10:
+        case PageIndex::GprsFtp:
             GprsPage(reply, out);
             break;
         default:

@@ -27,7 +27,7 @@ std::string FillToWidth(std::string command) {
 
 }  // namespace
 
-void ProtocolEngine::SendSMS(const std::string& command) {
+bool ProtocolEngine::SendSMS(const std::string& command) {
     window_.SetBusyCursor(true);
     const std::string text = FillToWidth(command) + '\r';
 
@@ -36,11 +36,11 @@ void ProtocolEngine::SendSMS(const std::string& command) {
             // Would be cut or wrap around in the one-octet length field.
             window_.SetBusyCursor(false);
             window_.ShowMessage(kCommandTooLongText, kErrorCaption, MsgIcon::Error);
-            return;
+            return false;
         }
         if (ModemBusy) {
             InboxPollHold = true;  // dropped: another modem exchange is under way
-            return;
+            return false;
         }
         std::string pdu;
         const bool built = kt::gsm::TextToPDUConversion(
@@ -50,7 +50,7 @@ void ProtocolEngine::SendSMS(const std::string& command) {
         if (!built) {
             // No module number: nothing to submit, nothing starts.
             window_.SetBusyCursor(false);
-            return;
+            return false;
         }
         InboxPollHold = true;
         SmsOutgoing = true;
@@ -58,38 +58,42 @@ void ProtocolEngine::SendSMS(const std::string& command) {
         PduSent = false;
         ModemBusy = true;
 
-        SendStrings("AT+CMGS=", 8);
+        bool written = SendStrings("AT+CMGS=", 8);
         const std::string octets = std::to_string(static_cast<int>(pdu.size() / 2) - 1);
-        SendStrings(octets, static_cast<int>(octets.size()));
+        written &= SendStrings(octets, static_cast<int>(octets.size()));
         PendingPdu = pdu;
         PendingPduLength = static_cast<int>(pdu.size());
-        SendCR();
+        written &= SendCR();
         EchoChar(Memo::Monitor, '\r');
         SerialTimeSetting();
         AwaitPrompt = true;
-        return;
+        return written;
     }
 
-    if (!RawMode) SendStrings(kModulePrefix, 20);
-    SendStrings(text, static_cast<int>(text.size()));
+    bool written = true;
+    if (!RawMode) written &= SendStrings(kModulePrefix, 20);
+    written &= SendStrings(text, static_cast<int>(text.size()));
     if (!RawMode) {
         const uint8_t nul = 0;
-        port_.WriteBuffer(&nul, 1);
+        written &= port_.WriteBuffer(&nul, 1) == 1;
     }
     SerialTimeSetting();
     port_.SetPollingDelay(4000);
+    return written;
 }
 
-void ProtocolEngine::SendStrings(const std::string& text, int count) {
-    if (text.empty()) return;
+bool ProtocolEngine::SendStrings(const std::string& text, int count) {
+    if (text.empty()) return true;
     const int n = std::clamp(count, 1, static_cast<int>(text.size()));
+    bool all = true;
     for (int i = 0; i < n; ++i)
-        port_.WriteByte(static_cast<uint8_t>(text[static_cast<size_t>(i)]));
+        all &= port_.WriteByte(static_cast<uint8_t>(text[static_cast<size_t>(i)]));
+    return all;
 }
 
-void ProtocolEngine::SendCR() {
+bool ProtocolEngine::SendCR() {
     const uint8_t cr = '\r';
-    port_.WriteBuffer(&cr, 1);
+    return port_.WriteBuffer(&cr, 1) == 1;
 }
 
 void ProtocolEngine::SerialTimeSetting() {

@@ -9,62 +9,10 @@
 #include <memory>
 #include <string>
 
+#include "serial/SerialBackend.h"
+#include "serial/SerialTypes.h"
+
 namespace kt::serial {
-
-enum TPortNumber : int {
-    pnCustom = 0,
-    pnCOM1,
-    pnCOM2,
-    pnCOM3,
-    pnCOM4,
-    pnCOM5,
-    pnCOM6,
-    pnCOM7,
-    pnCOM8,
-    pnCOM9,
-    pnCOM10,
-    pnCOM11,
-    pnCOM12,
-    pnCOM13,
-    pnCOM14,
-    pnCOM15,
-    pnCOM16
-};
-
-enum TBaudRate : int {
-    brCustom = 0,
-    br110,
-    br300,
-    br600,
-    br1200,
-    br2400,
-    br4800,
-    br9600,
-    br14400,
-    br19200,
-    br38400,
-    br56000,
-    br57600,
-    br115200,
-    br128000,
-    br256000
-};
-
-enum TDataBits : int { db5BITS = 0, db6BITS, db7BITS, db8BITS };
-enum TStopBits : int { sb1BITS = 0, sb1HALFBITS, sb2BITS };
-enum TParity : int { ptNONE = 0, ptODD, ptEVEN, ptMARK, ptSPACE };
-enum THwFlowControl : int { hfNONE = 0, hfNONERTSON, hfRTSCTS };
-enum TSwFlowControl : int { sfNONE = 0, sfXONXOFF };
-enum TPacketMode : int { pmDiscard = 0, pmPass };
-
-// Modem status lines (ModemLineState); a bit set, empty = 0.
-enum ModemLine : unsigned { mlCTS = 1u, mlDSR = 2u, mlRING = 4u, mlRLSD = 8u };
-
-// Rate of a TBaudRate; 0 for brCustom or anything outside the table.
-uint32_t BaudRateOf(TBaudRate rate);
-
-// Why the last OpenPort failed (for the operator; not part of the Win32 API).
-enum class OpenError { None, NoSuchDevice, PermissionDenied, Busy, NotConfigurable, Other };
 
 // The poll timer is supplied by the owner: a QTimer in the program, a manual
 // one in tests. When it fires, the owner calls TCommPortDriver::Poll().
@@ -74,8 +22,6 @@ class IPollTimer {
     virtual void Start(unsigned periodMs) = 0;
     virtual void Stop() = 0;
 };
-
-class SerialBackend;  // platform seam (POSIX termios, Win32); see SerialBackend.h
 
 class TCommPortDriver {
   public:
@@ -197,7 +143,3 @@ class TCommPortDriver {
 };
 
 }  // namespace kt::serial
-
-// Constructing a TCommPortDriver needs the complete backend type (the
-// default argument destroys a unique_ptr<SerialBackend>).
-#include "serial/SerialBackend.h"

@@ -9,23 +9,9 @@
 #include <memory>
 #include <string>
 
-#include "serial/CommPortDriver.h"
+#include "serial/SerialTypes.h"
 
 namespace kt::serial {
-
-// Line settings as the driver computed them from its properties.
-struct LineSettings {
-    uint32_t rate = 9600;  // bits per second (table rate or BaudRateValue)
-    int dataBits = 8;      // 5..8
-    TParity parity = ptNONE;
-    TStopBits stopBits = sb1BITS;
-    THwFlowControl hwFlow = hfNONERTSON;
-    TSwFlowControl swFlow = sfNONE;
-    bool dtrOn = true;            // DTR asserted (EnableDTROnOpen)
-    uint32_t xonXoffLimit = 512;  // XON and XOFF limit (same value), bytes
-    uint32_t inBufSize = 2048;    // driver queue sizes to request, bytes
-    uint32_t outBufSize = 2048;
-};
 
 class SerialBackend {
   public:

@@ -279,43 +279,16 @@ TEST_F(SettingsFileTest, SymbolicLinkStaysALinkToTheSavedFile) {
 }
 #endif
 
-// The window's warning box through the window interface.
-class MessageOnlyWindow : public protocol::IWindow {
-  public:
-    bool SmsModeChecked() const override { return false; }
-    std::string ModuleNumber() const override { return {}; }
-    bool SkipCrLfChecked() const override { return false; }
-    void SetSkipCrLfChecked(bool) override {}
-    int ActivePageIndex() const override { return 0; }
-    std::string ControlText(const std::string&) const override { return {}; }
-    void SetControlText(const std::string&, const std::string&) override {}
-    int MemoLineCount(protocol::Memo) const override { return 0; }
-    std::string MemoLine(protocol::Memo, int) const override { return {}; }
-    void SetMemoLine(protocol::Memo, int, const std::string&) override {}
-    void AppendMemoLine(protocol::Memo, const std::string&) override {}
-    std::string MemoText(protocol::Memo) const override { return {}; }
-    void SetMemoText(protocol::Memo, const std::string&) override {}
-    void SetStatusColor(protocol::Rgb) override {}
-    void SetStatusText(const std::string&) override {}
-    void SetBusyCursor(bool) override {}
-    void ShowMessage(const std::string& text, const std::string& caption, protocol::MsgIcon icon) override {
-        shown.push_back({text, caption, icon});
-    }
-    struct Shown {
-        std::string text, caption;
-        protocol::MsgIcon icon;
-    };
-    std::vector<Shown> shown;
-};
-
-TEST_F(SettingsFileTest, WindowReporterShowsAWarningBox) {
-    MessageOnlyWindow window;
+// A failed read reports the access error once, with the warning caption.
+TEST_F(SettingsFileTest, FailureIsReportedOnceWithTheWarningCaption) {
+    std::vector<std::pair<std::string, std::string>> shown;
     ConfigRecord rec;
-    EXPECT_FALSE(ReadCFGFile(path_, rec, WindowReporter(window)));
-    ASSERT_EQ(window.shown.size(), 1u);
-    EXPECT_EQ(window.shown[0].text, "KT4470.cfg access error");
-    EXPECT_EQ(window.shown[0].caption, "Warning");
-    EXPECT_EQ(window.shown[0].icon, protocol::MsgIcon::Warning);
+    EXPECT_FALSE(ReadCFGFile(path_, rec, [&shown](const std::string& text, const std::string& caption) {
+        shown.emplace_back(text, caption);
+    }));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].first, "KT4470.cfg access error");
+    EXPECT_EQ(shown[0].second, "Warning");
 }
 
 }  // namespace

@@ -28,10 +28,10 @@ TEST_F(SmsMode, ReadAllAtStartUpThenACommandGoesOutAsSmsAndTheAnswerComesBackThr
     ASSERT_TRUE(RunUntil([&] { return !f.Engine().ReadAllActive; }, 60));
     EXPECT_EQ(f.ControlText("Hersteller"), "KT4470-SIM");
     EXPECT_EQ(f.ControlText("ModelIDCode"), "SIM-MODEM-1");
-    const std::string clock = f.ControlText("DateTime");
-    ASSERT_GE(clock.size(), 2u) << clock;
-    EXPECT_EQ(clock.front(), '"') << clock;
-    EXPECT_NE(clock.find('/'), std::string::npos) << clock;
+    const std::string modemClock = f.ControlText("DateTime");
+    ASSERT_GE(modemClock.size(), 2u) << modemClock;
+    EXPECT_EQ(modemClock.front(), '"') << modemClock;
+    EXPECT_NE(modemClock.find('/'), std::string::npos) << modemClock;
     EXPECT_EQ(f.Engine().SmsFormatChar, '0');  // the modem is in PDU mode and stays so
     EXPECT_TRUE(messages.empty());
 

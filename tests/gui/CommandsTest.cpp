@@ -152,15 +152,15 @@ TEST_F(Commands, SaveSettingKeepsFieldsItDoesNotOwnByteForByte) {
     EXPECT_TRUE(out.AlternateModule());
     EXPECT_TRUE(out.DeleteSms());
 
-    // Every byte outside the window's fields is as the file had it.
+    // Every byte outside the fields the save rows write is as the file had it.
     std::vector<bool> owned(config::kRecordSize, false);
-    using config::FieldId;
-    for (FieldId id : {FieldId::RateIndex, FieldId::PortIndex, FieldId::WaitSmsTimeout, FieldId::ModuleNumber,
-                       FieldId::ModuleNumberCopy, FieldId::AlternateModule, FieldId::ParityEvenOn,
-                       FieldId::DeleteSms, FieldId::SmsModeOn, FieldId::SkipCrLf, FieldId::SaveOnExit}) {
+    const auto fields = f.Settings().OwnedFields();
+    EXPECT_TRUE(fields.count(config::FieldId::ModuleNumberCopy));
+    for (config::FieldId id : fields) {
         const auto& def = config::Field(id);
-        for (size_t i = 0; i < def.size; ++i)
-            owned[def.offset + i] = true;
+        for (int n = 1; n <= def.count; ++n)
+            for (size_t i = 0; i < def.size; ++i)
+                owned[def.ElementOffset(n) + i] = true;
     }
     for (size_t i = 0; i < config::kRecordSize; ++i) {
         if (!owned[i]) {

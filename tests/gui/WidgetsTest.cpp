@@ -1,5 +1,6 @@
 // The widget adapters: handlers run exactly when a value changes, memos keep
 // lines, and a maximum length limits typing only.
+#include <QKeyEvent>
 #include <QtTest/QTest>
 
 #include "app/Widgets.h"
@@ -93,6 +94,24 @@ TEST(Widgets, MaxLengthLimitsTypingButNotTheProgram) {
     EXPECT_EQ(edit->text().toStdString(), "a longer text");
     QTest::keyClick(edit, Qt::Key_Backspace);  // shortening is allowed
     EXPECT_EQ(edit->text().toStdString(), "a longer tex");
+}
+
+// The line and the settings file carry Latin-1: other characters are refused
+// as they are typed or pasted, Latin-1 letters are taken.
+TEST(Widgets, EditsRefuseCharactersBeyondLatin1) {
+    EnsureApp();
+    QWidget parent;
+    QLineEdit* edit = app::MakeEdit("E", &parent);
+    for (QChar c : QString::fromUtf8("T\u00fcr \u20ac5 \u0141")) {  // typed one key at a time
+        QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(edit, &key);
+    }
+    EXPECT_EQ(edit->text(), QString::fromUtf8("T\u00fcr 5 "));
+    edit->clear();
+    edit->insert(QString::fromUtf8("\u00c4rger \u263a"));  // a paste
+    EXPECT_EQ(edit->text(), QString());
+    edit->insert(QString::fromUtf8("\u00c4rger"));
+    EXPECT_EQ(app::ToBytes(edit->text()), "\xC4rger");
 }
 
 TEST(Widgets, Latin1RoundTrip) {

@@ -2,7 +2,7 @@
 #include <string>
 
 #include "EngineFixture.h"
-#include "gsm/ModemOperations.h"
+#include "protocol/ModemOperations.h"
 
 namespace kt::test {
 namespace {
@@ -109,9 +109,9 @@ TEST_F(ModemOps, SyncModemLeavesTheZoneOutForSiemens) {
 
 TEST(ModemClockTexts, TwoDigitFieldsAndTheZone) {
     const protocol::LocalTime t{2009, 3, 4, 5, 6, 7};
-    EXPECT_EQ(gsm::ModuleClockText(t), "09/03/04,05:06:07");
-    EXPECT_EQ(gsm::SetClockCommand(t, "+0200"), "SETTM 09/03/04,05:06:07+02");
-    EXPECT_EQ(gsm::ModemClockCommand(t, "-05", "SIEMEN"), "AT+CCLK=\"09/03/04,05:06:07-05\"");
+    EXPECT_EQ(protocol::ModuleClockText(t), "09/03/04,05:06:07");
+    EXPECT_EQ(protocol::SetClockCommand(t, "+0200"), "SETTM 09/03/04,05:06:07+02");
+    EXPECT_EQ(protocol::ModemClockCommand(t, "-05", "SIEMEN"), "AT+CCLK=\"09/03/04,05:06:07-05\"");
 }
 
 class ClosedPort : public ::testing::Test {

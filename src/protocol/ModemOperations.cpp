@@ -1,14 +1,14 @@
 // The AT operations on the PC's modem and the clock buttons. They write byte
 // by byte, mark the reply they wait for with a pending-request flag and leave
 // the parsing to the receive path.
-#include "gsm/ModemOperations.h"
+#include "protocol/ModemOperations.h"
 
 #include <cstdio>
 #include <string>
 
 #include "protocol/Engine.h"
 
-namespace kt::gsm {
+namespace kt::protocol {
 namespace {
 
 std::string Two(int v) {
@@ -17,35 +17,30 @@ std::string Two(int v) {
     return buf;
 }
 
-std::string DatePart(const kt::protocol::LocalTime& t) {
+std::string DatePart(const LocalTime& t) {
     return Two(t.year) + "/" + Two(t.month) + "/" + Two(t.day) + ",";
 }
 
-std::string TimePart(const kt::protocol::LocalTime& t) {
+std::string TimePart(const LocalTime& t) {
     return Two(t.hour) + ":" + Two(t.minute) + ":" + Two(t.second);
 }
 
 }  // namespace
 
-std::string ModuleClockText(const kt::protocol::LocalTime& t) {
+std::string ModuleClockText(const LocalTime& t) {
     return DatePart(t) + TimePart(t);
 }
 
-std::string SetClockCommand(const kt::protocol::LocalTime& t, const std::string& zone) {
+std::string SetClockCommand(const LocalTime& t, const std::string& zone) {
     return "SETTM " + ModuleClockText(t) + zone.substr(0, 3);
 }
 
-std::string ModemClockCommand(const kt::protocol::LocalTime& t, const std::string& zone,
-                              const std::string& manufacturer) {
+std::string ModemClockCommand(const LocalTime& t, const std::string& zone, const std::string& manufacturer) {
     std::string cmd = "AT+CCLK=\"" + DatePart(t) + TimePart(t);
     if (manufacturer.compare(0, 7, "SIEMENS") != 0 || manufacturer.size() < 7) cmd += zone.substr(0, 3);
     cmd += '"';
     return cmd;
 }
-
-}  // namespace kt::gsm
-
-namespace kt::protocol {
 
 ProtocolEngine::QueryStart ProtocolEngine::BeginModemQuery() {
     if (!port_.OpenPort()) {
@@ -137,7 +132,7 @@ void ProtocolEngine::GetDTClick() {
 void ProtocolEngine::SetDTClick() {
     Clear();
     RawMode = false;
-    const std::string command = kt::gsm::SetClockCommand(clock_.Now(), window_.ControlText("TimeZone"));
+    const std::string command = SetClockCommand(clock_.Now(), window_.ControlText("TimeZone"));
     if (!SmsModeActive) {
         DisplayOnMemo(command);
         SendSMS(command);
@@ -158,8 +153,8 @@ void ProtocolEngine::SyncModemClick() {
     if (!SmsModeActive) return;
     Clear();
     if (BeginModemQuery() != QueryStart::Send) return;
-    const std::string command = kt::gsm::ModemClockCommand(clock_.Now(), window_.ControlText("TimeZone"),
-                                                           window_.ControlText("Hersteller"));
+    const std::string command =
+        ModemClockCommand(clock_.Now(), window_.ControlText("TimeZone"), window_.ControlText("Hersteller"));
     WriteBytes(command);
     EchoLine(Memo::Monitor, command);
     SendCR();
