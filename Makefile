@@ -3,7 +3,7 @@ BUILD   ?= build
 JOBS    ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all setup build test asan run clean
+.PHONY: all setup build test asan run clean format format-check
 
 all: build
 
@@ -21,7 +21,7 @@ test: build
 
 # The whole suite once more with AddressSanitizer and UndefinedBehaviorSanitizer.
 asan: setup
-	cmake -S . -B build-asan -DKT_SANITIZE=ON -DKT_BUILD_BENCH=OFF
+	cmake -S . -B build-asan -DKT_SANITIZE=ON -DKT_BUILD_BENCH=OFF $(CMAKE_FLAGS)
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
 	    UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
@@ -35,6 +35,16 @@ run:
 
 clean:
 	rm -rf $(BUILD) build-asan
+
+# Sources in the project's style (.clang-format): `make format` rewrites,
+# `make format-check` only reports (CI).
+SOURCES = $(shell git ls-files '*.cpp' '*.h')
+format:
+	@scripts/setup.sh clang-format
+	@clang-format -i $(SOURCES)
+format-check:
+	@scripts/setup.sh clang-format
+	@clang-format --dry-run -Werror $(SOURCES) && echo "format-check: all sources formatted"
 
 # The Qt-free libraries, kt4470ctl and their tests cross-built for Windows
 # (mingw-w64) and run under Wine.
