@@ -15,8 +15,9 @@ void TForm1::AddSettings(SettingsTable& t) {
                                                                       : kt::serial::ptNONE);
     };
 
-    t.Load({3}, "InboxPollInterval <- SmsPollFactor limited to 1..20 (the field is kept for saving)",
+    t.Load({3}, "InboxPollInterval <- SmsPollFactor limited to 1..20; SmsPollFactor carried unchanged",
            [this](ConfigRecord& c) {
+               carried_.smsPollFactor = c.SmsPollFactor();
                engine_->InboxPollInterval =
                    kt::protocol::ProtocolEngine::InboxPollIntervalFromFactor(c.SmsPollFactor());
            });
@@ -26,6 +27,36 @@ void TForm1::AddSettings(SettingsTable& t) {
     t.Load({13}, "port parity from ParityEven", parity);
     t.Load({15}, "alternate module layout for AlternateModule",
            [this](ConfigRecord& c) { ApplyAlternateModule(c.AlternateModule()); });
+    t.Load({19, 1}, "TempFormatIndex carried",
+           [this](ConfigRecord& c) { carried_.tempFormatIndex = c.TempFormatIndex(); });
+    t.Load({21, 1}, "Reserved8, Reserved9 carried; Reserved10 carried, 0 when above 4 (written back)",
+           [this](ConfigRecord& c) {
+               carried_.reserved8 = c.Reserved8();
+               carried_.reserved9 = c.Reserved9();
+               carried_.reserved10 = c.Reserved10() > 4 ? 0 : c.Reserved10();
+               c.SetReserved10(carried_.reserved10);
+           },
+           {FieldId::Reserved10});
+    t.Load({23}, "Reserved11, Reserved12 carried", [this](ConfigRecord& c) {
+        carried_.reserved11 = c.Reserved11();
+        carried_.reserved12 = c.Reserved12();
+    });
+
+    t.Save({1, 4}, "SmsPollFactor <- the value carried from loading", {FieldId::SmsPollFactor},
+           [this](ConfigRecord& c) { c.SetSmsPollFactor(carried_.smsPollFactor); });
+    t.Save({14, 1}, "TempFormatIndex <- carried", {FieldId::TempFormatIndex},
+           [this](ConfigRecord& c) { c.SetTempFormatIndex(carried_.tempFormatIndex); });
+    t.Save({17, 1}, "Reserved8, Reserved9, Reserved10 <- carried",
+           {FieldId::Reserved8, FieldId::Reserved9, FieldId::Reserved10}, [this](ConfigRecord& c) {
+               c.SetReserved8(carried_.reserved8);
+               c.SetReserved9(carried_.reserved9);
+               c.SetReserved10(carried_.reserved10);
+           });
+    t.Save({19}, "Reserved11, Reserved12 <- carried", {FieldId::Reserved11, FieldId::Reserved12},
+           [this](ConfigRecord& c) {
+               c.SetReserved11(carried_.reserved11);
+               c.SetReserved12(carried_.reserved12);
+           });
 
     t.Save({5, 1}, "AlternateModule <- KTM447QD1 check mark", {FieldId::AlternateModule},
            [this](ConfigRecord& c) { c.SetAlternateModule(KTM447QD1->isChecked()); });

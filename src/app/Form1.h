@@ -176,6 +176,14 @@ class TForm1 : public QMainWindow, public kt::protocol::IWindow, public PageHost
     // The window's own rows of loading and saving.
     void AddSettings(SettingsTable& table);
 
+    // Record values no control shows, held from loading for the next save.
+    struct Carried {
+        int32_t smsPollFactor = 0;  // unclamped; the engine polls at InboxPollInterval
+        int32_t tempFormatIndex = 0;
+        std::string reserved8 = std::string(4, '\0'), reserved9 = std::string(4, '\0');
+        int32_t reserved10 = 0;
+        int16_t reserved11 = 0, reserved12 = 0;
+    } carried_;
     ControlRegistry registry_;
     std::unique_ptr<SettingsTable> settings_;
     std::vector<Page*> pages_;

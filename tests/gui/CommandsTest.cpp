@@ -129,6 +129,7 @@ TEST_F(Commands, SaveSettingKeepsFieldsItDoesNotOwnByteForByte) {
     rec.SetSkipCrLf(false);
     rec.SetSaveOnExit(false);
     rec.SetAlternateModule(true);
+    rec.SetReserved10(7);  // above 4: saved as 0
     WriteSettings(rec);
     const std::string original = ReadFile("KT4470.cfg");
 
@@ -147,6 +148,9 @@ TEST_F(Commands, SaveSettingKeepsFieldsItDoesNotOwnByteForByte) {
     EXPECT_EQ(out.RateIndex(), 3);
     EXPECT_EQ(out.WaitSmsTimeout(), 777);
     EXPECT_EQ(out.SmsPollFactor(), -4);  // unclamped
+    EXPECT_EQ(out.Reserved10(), 0);
+    EXPECT_EQ(out.Reserved8(), rec.Reserved8());  // carried values
+    EXPECT_EQ(out.Reserved12(), rec.Reserved12());
     EXPECT_TRUE(out.SkipCrLf());
     EXPECT_TRUE(out.ParityEvenOn());
     EXPECT_TRUE(out.AlternateModule());
