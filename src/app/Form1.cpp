@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QShowEvent>
+#include <QTabBar>
 #include <cstdio>
 #include <cstdlib>
 
@@ -124,6 +125,10 @@ void TForm1::BuildWindow() {
     PageControl1->setObjectName("PageControl1");
     PageControl1->setGeometry(12, 0, 853, 409);
     PageControl1->setAccessibleName("Pages");
+    // All 13 tabs in one row at the start size: narrow tab padding instead
+    // of scroll arrows that would hide the last pages.
+    PageControl1->setUsesScrollButtons(false);
+    PageControl1->tabBar()->setStyleSheet("QTabBar::tab { padding: 3px 3px; }");
 
     mainPage = new MainPage(*this);
     serialPage = new SerialPortPage(*this);

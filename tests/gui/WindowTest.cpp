@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <map>
@@ -39,6 +40,19 @@ TEST_F(Composition, PagesInOrderWithCaptionsAndNames) {
     EXPECT_EQ(f.PageControl1->currentIndex(), 0);
     EXPECT_EQ(f.windowTitle().toStdString(), "KT4470QD25E");
     EXPECT_EQ(f.size(), QSize(881, 703));
+}
+
+// All 13 tabs show at the start size, none behind scroll arrows.
+TEST_F(Composition, EveryTabFitsTheStartSize) {
+    auto& f = Start();
+    f.show();
+    QTabBar* bar = f.PageControl1->tabBar();
+    EXPECT_FALSE(f.PageControl1->usesScrollButtons());
+    EXPECT_LE(bar->sizeHint().width(), f.PageControl1->width());
+    for (int i = 0; i < bar->count(); ++i) {
+        EXPECT_TRUE(bar->rect().contains(bar->tabRect(i))) << i;
+        EXPECT_GE(bar->tabRect(i).width(), bar->fontMetrics().horizontalAdvance(bar->tabText(i))) << i;
+    }
 }
 
 TEST_F(Composition, SharedControlsAndMenusByName) {
