@@ -62,6 +62,11 @@ void PutHour(std::string& text, int n, std::string_view two) {
 constexpr std::array<char, 4> kTypeLetters{'A', 'C', 'T', 'L'};
 constexpr std::array<std::string_view, 4> kTimeoutCodes{"33", "44", "55", "66"};
 
+// Timeouts 0..3 ("Hours" .. "30 min") put their code into positions 2-3.
+bool IsInterval(int timeout) {
+    return timeout >= 0 && timeout <= 3;
+}
+
 // A non-empty schedule text of exactly nine characters.
 void FitSchedule(std::string& text) {
     if (!text.empty()) text.resize(kScheduleLength, ' ');
@@ -396,26 +401,28 @@ std::string ScheduleTypeEdit(std::string text, int type) {
     return text;
 }
 
-std::string ScheduleTimeoutEdit(std::string text, int timeout, bool hour1Enabled, int hour1) {
+std::string ScheduleTimeoutEdit(std::string text, const ScheduleControls& c) {
     if (text.empty()) return text;
     FitSchedule(text);
-    if (timeout >= 0 && timeout <= 3)
-        PutHour(text, 1, kTimeoutCodes[static_cast<size_t>(timeout)]);
+    if (IsInterval(c.timeout))
+        PutHour(text, 1, kTimeoutCodes[static_cast<size_t>(c.timeout)]);
     else
-        PutHour(text, 1, hour1Enabled ? TwoDigits(hour1) : "  ");
+        PutHour(text, 1, c.enabled[0] ? TwoDigits(c.hour[0]) : "  ");
     return text;
 }
 
-std::string ScheduleHourEdit(std::string text, int n, bool enabled, int hour) {
-    if (text.empty() || !enabled) return text;
+std::string ScheduleHourEdit(std::string text, int n, const ScheduleControls& c) {
+    if (text.empty() || n < 1 || n > 4 || !c.enabled[static_cast<size_t>(n - 1)]) return text;
     FitSchedule(text);
-    PutHour(text, n, TwoDigits(hour));
+    if (n == 1 && IsInterval(c.timeout)) return text;  // the interval code stays
+    PutHour(text, n, TwoDigits(c.hour[static_cast<size_t>(n - 1)]));
     return text;
 }
 
-std::string ScheduleHourOff(std::string text, int n) {
+std::string ScheduleHourOff(std::string text, int n, const ScheduleControls& c) {
     if (text.empty()) return text;
     FitSchedule(text);
+    if (n == 1 && IsInterval(c.timeout)) return text;
     PutHour(text, n, "  ");
     return text;
 }
@@ -426,7 +433,7 @@ ScheduleWrite FinishSchedule(std::string text, const ScheduleControls& c) {
     for (int n = 1; n <= 4; ++n)
         if (c.enabled[static_cast<size_t>(n - 1)])
             PutHour(text, n, TwoDigits(c.hour[static_cast<size_t>(n - 1)]));
-    if (c.timeout >= 0 && c.timeout <= 3)
+    if (IsInterval(c.timeout))
         PutHour(text, 1, kTimeoutCodes[static_cast<size_t>(c.timeout)]);
     else if (!c.enabled[0])
         PutHour(text, 1, "  ");  // "other" without a first hour sends no interval code

@@ -270,15 +270,18 @@ struct ScheduleControls {
     std::array<bool, 4> enabled{};  // CheckBoxS1..CheckBoxS4
     std::array<int, 4> hour{};      // TrackBar1..TrackBar4
 };
-// Immediate edits of the schedule text; an empty text stays empty.
+// Immediate edits of the schedule text; an empty text stays empty. A
+// non-empty text shorter than 9 characters is filled with blanks first.
 std::string ScheduleTypeEdit(std::string text, int type);
 // Positions 2-3: the interval code, or with "other" hour 1 when it is
 // enabled and two blanks when it is not.
-std::string ScheduleTimeoutEdit(std::string text, int timeout, bool hour1Enabled, int hour1);
-// Hour n (1..4) written when its box is on.
-std::string ScheduleHourEdit(std::string text, int n, bool enabled, int hour);
-// Hour n blanked when its box is turned off.
-std::string ScheduleHourOff(std::string text, int n);
+std::string ScheduleTimeoutEdit(std::string text, const ScheduleControls& c);
+// Hour n (1..4) written when its box is on. Positions 2-3 carry the interval
+// code instead of hour 1 while an interval is chosen: hour 1 is written there
+// only with "other" (or no timeout selected).
+std::string ScheduleHourEdit(std::string text, int n, const ScheduleControls& c);
+// Hour n blanked when its box is turned off; hour 1 only where it is written.
+std::string ScheduleHourOff(std::string text, int n, const ScheduleControls& c);
 struct ScheduleWrite {
     std::string text;     // the schedule text afterwards
     std::string command;  // "SETSH," + text

@@ -248,16 +248,28 @@ TEST(ModuleCommandsTest, GprsParameters) {
 
 TEST(ModuleCommandsTest, ScheduleEditsAndSet) {
     const std::string blank(9, ' ');
+    // Controls: type, timeout, the four boxes, the four track bars.
+    const ScheduleControls hours{0, 0, {true, false, true, false}, {5, 0, 23, 0}};
+    const ScheduleControls other{0, 4, {true, false, true, false}, {5, 0, 23, 0}};
+    const ScheduleControls otherOff{0, 4, {false, false, true, false}, {5, 0, 23, 0}};
+    const ScheduleControls tenMinutes{0, 1, {}, {}};
     ExpectAll({{ScheduleTypeEdit("", 2), ""},
                {ScheduleTypeEdit("A33      ", 2), "T33      "},
                {ScheduleTypeEdit("A33      ", 4), " 33      "},
-               {ScheduleTimeoutEdit("A33      ", 1, false, 0), "A44      "},
-               {ScheduleTimeoutEdit("A33      ", 4, false, 5), "A        "},  // "other" sends no interval
-               {ScheduleTimeoutEdit("A33      ", 4, true, 5), "A05      "},
-               {ScheduleHourEdit("A33      ", 3, true, 23), "A33  23  "},
-               {ScheduleHourEdit("A33      ", 3, false, 23), "A33      "},
-               {ScheduleHourOff("A33  23  ", 3), "A33      "},
-               {ScheduleHourOff("A33", 2), "A33      "}});
+               {ScheduleTypeEdit("A", 1), "C        "},  // a short text is filled first
+               {ScheduleTimeoutEdit("", tenMinutes), ""},
+               {ScheduleTimeoutEdit("A33      ", tenMinutes), "A44      "},
+               {ScheduleTimeoutEdit("A33      ", otherOff), "A        "},  // "other" sends no interval
+               {ScheduleTimeoutEdit("A33      ", other), "A05      "},
+               {ScheduleHourEdit("A33      ", 3, hours), "A33  23  "},
+               {ScheduleHourEdit("A33      ", 2, hours), "A33      "},  // box 2 is off
+               {ScheduleHourEdit("A33      ", 1, hours), "A33      "},  // the interval code stays
+               {ScheduleHourEdit("A        ", 1, other), "A05      "},
+               {ScheduleHourEdit("", 3, hours), ""},
+               {ScheduleHourOff("A33  23  ", 3, hours), "A33      "},
+               {ScheduleHourOff("A33  23  ", 1, hours), "A33  23  "},
+               {ScheduleHourOff("A05  23  ", 1, other), "A    23  "},
+               {ScheduleHourOff("A33", 2, hours), "A33      "}});
 
     struct S {
         std::string text;
