@@ -241,7 +241,11 @@ void GprsPage(const std::string& reply, std::vector<ControlValue>& out) {
     const int colon = text::Pos(':', reply);
     const std::string key = Copy(reply, 1, colon - 1);
     if (key.empty()) return;
-    const std::string value = Copy(reply, colon + 2, Len(reply) - colon - 2);
+    std::string value = Copy(reply, colon + 2, Len(reply) - colon - 2);
+    // One line only: a line end and what follows it (the module's "OK", a
+    // second reply) never reach the edit and so never go out in a command.
+    const size_t lineEnd = value.find_first_of("\r\n");
+    if (lineEnd != std::string::npos) value.resize(lineEnd);
     for (const auto& [k, control] : kGprsReplyRows)
         if (key == k) out.emplace_back(control, value);
 }

@@ -46,11 +46,39 @@ TEST_F(PageReplyTest, InternalTextsAndNamesShareOneIndexSpaceAndDropTheLastChara
 }
 
 TEST_F(PageReplyTest, GprsKeysAreExactAndEveryMatchingRowApplies) {
-    EXPECT_EQ(On(10, "APN: internet!"), (Values{{"APN", "internet"}}));
-    EXPECT_EQ(On(10, "FTP host: ftp.example!"), (Values{{"FTPHostName", "ftp.example"}}));
+    const struct {
+        const char* key;
+        const char* edit;
+    } rows[] = {
+        {"APN", "APN"},
+        {"UserID", "UserID"},
+        {"PASSWORD", "Password"},
+        {"IP address", "IPaddress"},
+        {"FTPHOST", "FTPHostName"},
+        {"FTP host", "FTPHostName"},
+        {"UserName FTP", "UserNameFTP"},
+        {"Password FTP", "PasswordFTP"},
+        {"DirName", "DirName"},
+        {"HTTP Host", "HTTPhostName"},
+        {"Remote Host", "HTTPhostName"},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(On(10, std::string(r.key) + ": value!"), (Values{{r.edit, "value"}})) << r.key;
     EXPECT_EQ(On(10, "Password FTP: secret\r"), (Values{{"PasswordFTP", "secret"}}));
-    EXPECT_EQ(On(10, "apn: internet!"), Values{});
-    EXPECT_EQ(On(10, "no colon here"), Values{});
+    EXPECT_EQ(On(10, "APN: !"), (Values{{"APN", ""}}));
+    for (const char* miss : {"apn: internet!", "Password: x!", "APN : internet!", "no colon here", ": x!"})
+        EXPECT_EQ(On(10, miss), Values{}) << miss;
+    win.smsMode = true;  // direct mode only
+    EXPECT_EQ(On(10, "APN: internet!"), Values{});
+}
+
+TEST_F(PageReplyTest, GprsValuesEndAtTheFirstLineEnd) {
+    EXPECT_EQ(On(10, "APN: internet\r\n"), (Values{{"APN", "internet"}}));
+    EXPECT_EQ(On(10, "PASSWORD: s3cret\r\nOK\r\n"), (Values{{"Password", "s3cret"}}));
+    EXPECT_EQ(On(10, "DirName: logs\nSETPW x\r"), (Values{{"DirName", "logs"}}));
+    EXPECT_EQ(On(10, "HTTP Host: \r\nhost!"), (Values{{"HTTPhostName", ""}}));
+    // Blanks inside a value stay (the "Skip CR/LF" form); sending cuts there.
+    EXPECT_EQ(On(10, "UserID: user 1  "), (Values{{"UserID", "user 1 "}}));
 }
 
 TEST_F(PageReplyTest, PhoneNumbersByTheFourthCharacterOfTheKey) {
