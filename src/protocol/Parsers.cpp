@@ -6,6 +6,7 @@
 
 #include "gsm/PduCodec.h"
 #include "protocol/Engine.h"
+#include "protocol/ModuleCommands.h"
 #include "protocol/PageIndex.h"
 #include "protocol/TextPos.h"
 
@@ -215,11 +216,13 @@ void PhonePage(const std::string& reply, std::vector<ControlValue>& out) {
     }
 }
 
-// The two-digit slot number at the start of a text reply (none in a reply
-// too short to hold one).
-int SlotNumber(const std::string& reply) {
-    if (Len(reply) < 2) return -1;
-    return (static_cast<int>(At(reply, 1)) - 48) * 10 + (static_cast<int>(At(reply, 2)) - 48);
+// A text slot's value ends at its first line end: a reply's CR LF must not
+// reach the edit, from where the next write would send it inside the command
+// and the settings file would store it.
+std::string UpToLineEnd(std::string value) {
+    const size_t end = value.find_first_of("\r\n");
+    if (end != std::string::npos) value.resize(end);
+    return value;
 }
 
 // Keys of the "GPRS, FTP" page's replies and the edits they fill.
@@ -276,16 +279,19 @@ std::vector<ControlValue> ProtocolEngine::PageReplyParser() const {
         case PageIndex::Abonents:
             PhonePage(reply, out);
             break;
+        // Text slots: two decimal digits, then the text from position 5. The
+        // internal texts and names drop the reply's last character.
         case PageIndex::ExternalSms: {
-            const int nn = SlotNumber(reply);
-            if (nn >= 1 && nn <= 57) out.emplace_back("TXTSMS" + std::to_string(nn), text::From(reply, 5));
+            const int nn = cmd::ReplySlotNumber(reply);
+            if (nn >= 1 && nn <= 57)
+                out.emplace_back("TXTSMS" + std::to_string(nn), UpToLineEnd(text::From(reply, 5)));
             break;
         }
         case PageIndex::IntExtSms:
         case PageIndex::IOname: {
-            const int nn = SlotNumber(reply);
+            const int nn = cmd::ReplySlotNumber(reply);
             if (nn >= 1 && nn <= 97)
-                out.emplace_back("iTXTSMS" + std::to_string(nn), Copy(reply, 5, Len(reply) - 5));
+                out.emplace_back("iTXTSMS" + std::to_string(nn), UpToLineEnd(Copy(reply, 5, Len(reply) - 5)));
             break;
         }
         case PageIndex::GprsFtp:

@@ -28,21 +28,43 @@ class PageReplyTest : public ::testing::Test {
     protocol::ProtocolEngine eng{port, win, clock};
 };
 
-TEST_F(PageReplyTest, ExternalTextsBySlotNumber) {
-    EXPECT_EQ(On(2, "05: Hello"), (Values{{"TXTSMS5", "Hello"}}));
-    EXPECT_EQ(On(2, "57: Last"), (Values{{"TXTSMS57", "Last"}}));
-    EXPECT_EQ(On(2, "00: none"), Values{});
-    EXPECT_EQ(On(2, "58: none"), Values{});
-    EXPECT_EQ(On(2, "A5: none"), Values{});
-    EXPECT_EQ(On(2, "5"), Values{});
-}
-
-TEST_F(PageReplyTest, InternalTextsAndNamesShareOneIndexSpaceAndDropTheLastCharacter) {
-    EXPECT_EQ(On(3, "05: Hello!"), (Values{{"iTXTSMS5", "Hello"}}));
-    EXPECT_EQ(On(3, "60: Pump!"), (Values{{"iTXTSMS60", "Pump"}}));
-    EXPECT_EQ(On(4, "97: Door\r"), (Values{{"iTXTSMS97", "Door"}}));
-    EXPECT_EQ(On(4, "98: x!"), Values{});
-    EXPECT_EQ(On(3, "07:"), (Values{{"iTXTSMS7", ""}}));
+// Text slots: two decimal digits give the slot; the value ends at its first
+// line end; the internal texts and names (one numbering 1..97 on pages 3 and
+// 4) drop the reply's last character first.
+TEST_F(PageReplyTest, TextSlotsByTwoDigitsUpToTheLineEnd) {
+    const struct {
+        int page;
+        std::string reply;
+        Values values;
+    } cases[] = {
+        {2, "05: Hello", {{"TXTSMS5", "Hello"}}},
+        {2, "57: Last", {{"TXTSMS57", "Last"}}},
+        {2, "05: Door\r\n", {{"TXTSMS5", "Door"}}},
+        {2, "05: Door\nOK\r\n", {{"TXTSMS5", "Door"}}},
+        {2, "05: Door\r", {{"TXTSMS5", "Door"}}},
+        {2, "05: Door  ", {{"TXTSMS5", "Door  "}}},  // blanks are text ("Skip CR/LF")
+        {2, "05:", {{"TXTSMS5", ""}}},
+        {2, "00: none", {}},
+        {2, "58: none", {}},
+        {2, "1: text", {}},   // once slot 20
+        {2, "0A: text", {}},  // once slot 17
+        {2, "A5: none", {}},
+        {2, " 5: none", {}},
+        {2, "5", {}},
+        {3, "05: Hello!", {{"iTXTSMS5", "Hello"}}},
+        {3, "05: Door\r\n", {{"iTXTSMS5", "Door"}}},
+        {3, "05: Door\r", {{"iTXTSMS5", "Door"}}},
+        {3, "05: Door\n", {{"iTXTSMS5", "Door"}}},
+        {3, "60: Pump!", {{"iTXTSMS60", "Pump"}}},  // a slot of the IOname page
+        {4, "97: Door\r", {{"iTXTSMS97", "Door"}}},
+        {4, "05: Alarm\r", {{"iTXTSMS5", "Alarm"}}},  // a slot of the Int/Ext SMS page
+        {4, "98: x!", {}},
+        {4, "1:x\r", {}},
+        {4, "9-: x\r", {}},
+        {3, "07:", {{"iTXTSMS7", ""}}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(On(c.page, c.reply), c.values) << "page " << c.page << ": " << c.reply;
 }
 
 TEST_F(PageReplyTest, GprsKeysAreExactAndEveryMatchingRowApplies) {
