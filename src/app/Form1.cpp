@@ -16,15 +16,13 @@
 #include "pages/AbonentsPage.h"
 #include "pages/Analog1to8Page.h"
 #include "pages/Analog9to16Page.h"
-#include "pages/ExternalSmsPage.h"
 #include "pages/GprsFtpPage.h"
 #include "pages/IOControlPage.h"
-#include "pages/IONamePage.h"
-#include "pages/IntExtSmsPage.h"
 #include "pages/MainPage.h"
 #include "pages/OtherPage.h"
 #include "pages/SmsSchedulePage.h"
 #include "pages/TempCounterPage.h"
+#include "pages/TextSlotsPage.h"
 #include "serial/SerialBackend.h"
 
 namespace kt::app {
@@ -135,9 +133,9 @@ void TForm1::BuildWindow() {
     pages_ = {
         mainPage,
         new AbonentsPage(*this),
-        new ExternalSmsPage(*this),
-        new IntExtSmsPage(*this),
-        new IONamePage(*this),
+        new TextSlotsPage(*this, kt::protocol::PageIndex::ExternalSms),
+        new TextSlotsPage(*this, kt::protocol::PageIndex::IntExtSms),
+        new TextSlotsPage(*this, kt::protocol::PageIndex::IOname),
         new Analog1to8Page(*this),
         new TempCounterPage(*this),
         new SmsSchedulePage(*this),
