@@ -165,11 +165,20 @@ TextSlotsPage::TextSlotsPage(PageHost& host, PageIndex page) : Page(host, page),
 
 void TextSlotsPage::BuildSlots(PageBuilder b, int first, int last, const std::function<QRect(int)>& editAt) {
     const TextBank bank = table_.bank;
-    b.Edits({table_.edit, first, last, {.of = editAt}},
-            {.text = [bank](int slot) { return DefaultSlotText(bank, slot); },
-             .maxLength = table_.maxLength,
-             .recolour = true,
-             .accessible = "Text %1"});
+    const auto edits = b.Edits({table_.edit, first, last, {.of = editAt}},
+                               {.text = [bank](int slot) { return DefaultSlotText(bank, slot); },
+                                .maxLength = table_.maxLength,
+                                .recolour = true,
+                                .accessible = "Text %1"});
+    // A text the program sets (loading, a reply) shows from its start: the
+    // edits are narrower than the longest texts. Only the operator's editing
+    // (with the focus) moves the cursor away from it.
+    for (QLineEdit* edit : edits) {
+        edit->setCursorPosition(0);
+        QObject::connect(edit, &QLineEdit::cursorPositionChanged, edit, [edit] {
+            if (!edit->hasFocus()) edit->setCursorPosition(0);
+        });
+    }
     b.Buttons(
         {table_.button, first, last, {.of = ButtonBeside(editAt)}},
         {.caption = "WR", .accessible = "Send text %1", .click = [this](int slot) { SlotClick(slot); }});
@@ -280,9 +289,10 @@ void TextSlotsPage::SlotClick(int slot) {
     }
     const std::string text = TextAt(NameOf(table_.edit, slot));
     const cmd::ShownCommand write = cmd::WriteText(table_.bank, slot, text);
-    // The record keeps what it can of the text at once, not only at the next save.
+    // The record keeps what it can of the text as sent at once, not only at
+    // the next save.
     if (Run({Step::Clear, Step::Send}, write.command))
-        host_.Record().SetString(kt::config::Field(table_.field), slot, text);
+        host_.Record().SetString(kt::config::Field(table_.field), slot, cmd::SendableText(text));
     Run({Step::Display}, write.command, write.display);
 }
 
