@@ -47,4 +47,15 @@ bool ReadCFGFile(const std::string& path, ConfigRecord& rec, const Reporter& rep
 bool WriteCFGFile(const std::string& path, const ConfigRecord& rec, const Reporter& report,
                   const WriteFn& write = {});
 
+// A save that is cut short (killed, power lost) leaves no copy of the record
+// behind where the platform allows: on Linux the copy is written as a file
+// without a name (O_TMPFILE) and named only just before the rename. Elsewhere,
+// and in that last moment, the copy is ".<file name>.XXXXXX" beside the file,
+// and each save first removes such copies that no save is writing any more.
+bool IsTemporaryCopyName(const std::string& entry, const std::string& fileName);
+// Removes the stale copies of fileName in dir; returns how many.
+int RemoveStaleTemporaryCopies(const std::string& dir, const std::string& fileName);
+// Tests: true makes Linux use named copies too, as the other platforms do.
+void UseNamedTemporaryFiles(bool named);
+
 }  // namespace kt::config
