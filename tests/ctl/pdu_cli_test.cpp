@@ -132,3 +132,54 @@ TEST(CtlPduCli, Help) {
         EXPECT_NE(r.out.find("pdu decode HEX"), std::string::npos);
     }
 }
+
+// Arguments and file names echoed in an error come back with the tool's own
+// escapes: one line of printable ASCII, whatever bytes the argument held.
+TEST(CtlCli, EchoedArgumentsAreEscaped) {
+    char tmpl[] = "/tmp/kt-ctl-\x1b[2J\n-XXXXXX";
+    const int fd = mkstemp(tmpl);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    const std::string hostileFile = tmpl;
+    const std::string shownFile = "/tmp/kt-ctl-\\x1B[2J\\n-" + hostileFile.substr(hostileFile.size() - 6);
+
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string shown;  // as the message must show it
+    } cases[] = {
+        {{"x\ny\x1b[2J"}, 2, "'x\\ny\\x1B[2J'"},
+        {{"\xff\xfe\\"}, 2, "'\\xFF\\xFE\\\\'"},
+        {{"pdu", "fr\x1b]0;owned\x07"}, 2, "'fr\\x1B]0;owned\\x07'"},
+        {{"pdu", "encode", "--to", "+1", "-\r\x9b"}, 2, "'-\\r\\x9B'"},
+        {{"pdu", "decode", "-\x1b"}, 2, "'-\\x1B'"},
+        {{"pdu", "encode", "--to", "+1", "A\\\x1b"}, 2, "unknown escape \\\\x1B"},
+        {{"cfg", "frob\tnicate"}, 2, "'frob\\tnicate'"},
+        {{"cfg", "set", "f.cfg", "\x1b"}, 2, "got '\\x1B'"},
+        {{"cfg", "set", "f.cfg", "Port\x1bIndex=1"}, 2, "'Port\\x1BIndex'"},
+        {{"cfg", "set", "f.cfg", "PortIndex[\r=1"}, 2, "'PortIndex[\\r'"},
+        {{"cfg", "set", "f.cfg", "AlarmNumber[\n]=1"}, 2, "'\\n'"},
+        {{"cfg", "set", "f.cfg", "PortIndex=1\r\n"}, 2, "'1\\r\\n'"},
+        {{"cfg", "set", "f.cfg", "SmsModeOn=\x1b[31m"}, 2, "'\\x1B[31m'"},
+        {{"cfg", "set", "f.cfg", "Reserved6=\x1b\x1b"}, 2, "'\\x1B\\x1B'"},
+        {{"cfg", "show", "/no/such\x1b[31m.cfg"}, 1, "/no/such\\x1B[31m.cfg"},
+        {{"cfg", "set", "/no/such\n.cfg", "PortIndex=1"}, 1, "/no/such\\n.cfg"},
+        {{"cfg", "new", hostileFile}, 1, shownFile + " already exists"},
+        {{"cfg", "show", hostileFile}, 1, shownFile + " holds 0 bytes"},
+    };
+    for (const auto& c : cases) {
+        std::string line;
+        for (const auto& a : c.args)
+            line += a + " ";
+        const CtlRun r = Ctl(c.args);
+        EXPECT_EQ(r.status, c.status) << line;
+        ASSERT_FALSE(r.err.empty()) << line;
+        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+        for (std::size_t i = 0; i + 1 < r.err.size(); ++i) {
+            const auto b = static_cast<unsigned char>(r.err[i]);
+            EXPECT_TRUE(b >= 0x20 && b <= 0x7E) << "byte " << int(b) << " in " << r.err;
+        }
+        EXPECT_NE(r.err.find(c.shown), std::string::npos) << r.err << " lacks " << c.shown;
+    }
+    unlink(hostileFile.c_str());
+}

@@ -4,6 +4,14 @@ namespace kt::ctl {
 
 namespace {
 
+const char kHexDigits[] = "0123456789ABCDEF";
+
+void AppendHex(std::string& out, unsigned char c) {
+    out += "\\x";
+    out += kHexDigits[c >> 4];
+    out += kHexDigits[c & 0x0F];
+}
+
 int HexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -52,7 +60,7 @@ bool Unescape(const std::string& in, std::string& out, std::string& error) {
                 break;
             }
             default:
-                error = std::string("unknown escape \\") + e;
+                error = "unknown escape \\" + Escape(std::string(1, e));
                 return false;
         }
     }
@@ -61,7 +69,6 @@ bool Unescape(const std::string& in, std::string& out, std::string& error) {
 }
 
 std::string Escape(const std::string& in) {
-    static const char kHex[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(in.size());
     for (const char ch : in) {
@@ -77,10 +84,21 @@ std::string Escape(const std::string& in) {
         } else if (c >= 0x20 && c <= 0x7E) {
             out += ch;
         } else {
-            out += "\\x";
-            out += kHex[c >> 4];
-            out += kHex[c & 0x0F];
+            AppendHex(out, c);
         }
+    }
+    return out;
+}
+
+std::string PrintableLine(const std::string& in) {
+    std::string out;
+    out.reserve(in.size());
+    for (const char ch : in) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c >= 0x20 && c <= 0x7E)
+            out += ch;
+        else
+            AppendHex(out, c);
     }
     return out;
 }

@@ -15,4 +15,9 @@ bool Unescape(const std::string& in, std::string& out, std::string& error);
 // and TAB as \r, \n, \t; every other byte as \xHH (upper-case digits).
 std::string Escape(const std::string& in);
 
+// A message line safe for a terminal: every byte outside printable ASCII as
+// \xHH, everything else (backslashes of escaped parts included) as is. The
+// last guard on stderr, for texts that echo something not escaped already.
+std::string PrintableLine(const std::string& in);
+
 }  // namespace kt::ctl

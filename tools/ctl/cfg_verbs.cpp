@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "Escapes.h"
 #include "config/ConfigRecord.h"
 #include "config/SettingsFile.h"
 #include "ctl_verbs.h"
@@ -20,13 +21,24 @@ using config::FieldDef;
 using config::FieldType;
 
 int BadArguments(const std::string& message) {
-    std::fprintf(stderr, "kt4470ctl cfg: %s (try kt4470ctl cfg --help)\n", message.c_str());
+    std::fprintf(stderr, "kt4470ctl cfg: %s (try kt4470ctl cfg --help)\n", PrintableLine(message).c_str());
     return 2;
 }
 
 int Failed(const std::string& message) {
-    std::fprintf(stderr, "kt4470ctl cfg: %s\n", message.c_str());
+    std::fprintf(stderr, "kt4470ctl cfg: %s\n", PrintableLine(message).c_str());
     return 1;
+}
+
+// A settings-file error names the file as given: shown with the tool's escapes.
+int FileFailed(std::string message, const std::string& path) {
+    const std::string shown = Escape(path);
+    if (!path.empty() && shown != path) {
+        for (auto at = message.find(path); at != std::string::npos;
+             at = message.find(path, at + shown.size()))
+            message.replace(at, path.size(), shown);
+    }
+    return Failed(message);
 }
 
 // JSON string of 8-bit text: every byte is a Latin-1 code point; controls,
@@ -111,18 +123,12 @@ int HexDigit(char c) {
     return -1;
 }
 
-// One NAME=VALUE or NAME[n]=VALUE argument, checked against the field.
-struct Assignment {
-    const FieldDef* field = nullptr;
-    int element = 1;
-    int64_t number = 0;  // I32, I16, Bool, Byte
-    std::string bytes;   // Str (the text), Reserved (the decoded bytes)
-};
+}  // namespace
 
 bool ParseAssignment(const std::string& arg, Assignment& out, std::string& error) {
     const auto eq = arg.find('=');
     if (eq == std::string::npos || eq == 0) {
-        error = "expected NAME=VALUE, got '" + arg + "'";
+        error = "expected NAME=VALUE, got '" + Escape(arg) + "'";
         return false;
     }
     std::string name = arg.substr(0, eq);
@@ -131,7 +137,7 @@ bool ParseAssignment(const std::string& arg, Assignment& out, std::string& error
     bool indexed = false;
     if (const auto open = name.find('['); open != std::string::npos) {
         if (name.back() != ']' || open + 2 > name.size() - 1) {
-            error = "bad element number in '" + name + "'";
+            error = "bad element number in '" + Escape(name) + "'";
             return false;
         }
         index = name.substr(open + 1, name.size() - open - 2);
@@ -140,7 +146,7 @@ bool ParseAssignment(const std::string& arg, Assignment& out, std::string& error
     }
     const FieldDef* f = config::FindField(name);
     if (!f) {
-        error = "unknown field '" + name + "'";
+        error = "unknown field '" + Escape(name) + "'";
         return false;
     }
     out.field = f;
@@ -154,7 +160,8 @@ bool ParseAssignment(const std::string& arg, Assignment& out, std::string& error
         int64_t n = 0;
         if (index.find_first_not_of("0123456789") != std::string::npos || !ParseInteger(index, n) || n < 1 ||
             n > f->count) {
-            error = name + ": element number '" + index + "' is not in 1.." + std::to_string(f->count);
+            error =
+                name + ": element number '" + Escape(index) + "' is not in 1.." + std::to_string(f->count);
             return false;
         }
         out.element = static_cast<int>(n);
@@ -170,7 +177,7 @@ bool ParseAssignment(const std::string& arg, Assignment& out, std::string& error
                 lo = std::numeric_limits<int16_t>::min(), hi = std::numeric_limits<int16_t>::max();
             if (f->type == FieldType::Byte) lo = 0, hi = 255;
             if (!ParseInteger(value, out.number) || out.number < lo || out.number > hi) {
-                error = what + ": '" + value + "' is not an integer in " + std::to_string(lo) + ".." +
+                error = what + ": '" + Escape(value) + "' is not an integer in " + std::to_string(lo) + ".." +
                         std::to_string(hi);
                 return false;
             }
@@ -182,7 +189,7 @@ bool ParseAssignment(const std::string& arg, Assignment& out, std::string& error
             } else if (value == "0" || value == "false") {
                 out.number = 0;
             } else {
-                error = what + ": '" + value + "' is not 0, 1, true or false";
+                error = what + ": '" + Escape(value) + "' is not 0, 1, true or false";
                 return false;
             }
             return true;
@@ -203,7 +210,7 @@ bool ParseAssignment(const std::string& arg, Assignment& out, std::string& error
             for (std::size_t i = 0; i < value.size(); i += 2) {
                 const int hi = HexDigit(value[i]), lo = HexDigit(value[i + 1]);
                 if (hi < 0 || lo < 0) {
-                    error = what + ": '" + value + "' is not hexadecimal";
+                    error = what + ": '" + Escape(value) + "' is not hexadecimal";
                     return false;
                 }
                 out.bytes += static_cast<char>(hi << 4 | lo);
@@ -227,11 +234,13 @@ void Apply(ConfigRecord& rec, const Assignment& a) {
     }
 }
 
+namespace {
+
 int Show(const std::vector<std::string>& args) {
     if (args.size() != 1) return BadArguments("show takes exactly one FILE");
     ConfigRecord rec;
     std::string error;
-    if (!config::LoadRecordFile(args[0], rec, &error)) return Failed(error);
+    if (!config::LoadRecordFile(args[0], rec, &error)) return FileFailed(error, args[0]);
     std::fputs(Json(rec).c_str(), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
@@ -249,10 +258,10 @@ int Set(const std::vector<std::string>& args) {
     }
     ConfigRecord rec;
     std::string error;
-    if (!config::LoadRecordFile(args[0], rec, &error)) return Failed(error);
+    if (!config::LoadRecordFile(args[0], rec, &error)) return FileFailed(error, args[0]);
     for (const Assignment& a : assignments)
         Apply(rec, a);
-    if (!config::SaveRecordFile(args[0], rec, &error)) return Failed(error);
+    if (!config::SaveRecordFile(args[0], rec, &error)) return FileFailed(error, args[0]);
     return 0;
 }
 
@@ -260,9 +269,9 @@ int New(const std::vector<std::string>& args) {
     if (args.size() != 1) return BadArguments("new takes exactly one FILE");
     std::error_code ec;
     if (std::filesystem::exists(std::filesystem::symlink_status(args[0], ec)))
-        return Failed(args[0] + " already exists");
+        return FileFailed(args[0] + " already exists", args[0]);
     std::string error;
-    if (!config::SaveRecordFile(args[0], ConfigRecord(), &error)) return Failed(error);
+    if (!config::SaveRecordFile(args[0], ConfigRecord(), &error)) return FileFailed(error, args[0]);
     return 0;
 }
 
@@ -291,7 +300,7 @@ int RunCfg(const std::vector<std::string>& args) {
     if (verb == "show") return Show(rest);
     if (verb == "set") return Set(rest);
     if (verb == "new") return New(rest);
-    return BadArguments("unknown verb '" + verb + "'");
+    return BadArguments("unknown verb '" + Escape(verb) + "'");
 }
 
 }  // namespace kt::ctl

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "Escapes.h"
 #include "ctl_verbs.h"
 
 namespace {
@@ -33,6 +34,6 @@ int main(int argc, char** argv) {
     std::vector<std::string> rest(args.begin() + 1, args.end());
     if (group == "pdu") return kt::ctl::RunPdu(rest);
     if (group == "cfg") return kt::ctl::RunCfg(rest);
-    std::fprintf(stderr, "kt4470ctl: unknown command '%s' (try --help)\n", group.c_str());
+    std::fprintf(stderr, "kt4470ctl: unknown command '%s' (try --help)\n", kt::ctl::Escape(group).c_str());
     return 2;
 }

@@ -13,7 +13,7 @@ namespace kt::ctl {
 namespace {
 
 int BadArguments(const std::string& message) {
-    std::fprintf(stderr, "kt4470ctl pdu: %s (try kt4470ctl pdu --help)\n", message.c_str());
+    std::fprintf(stderr, "kt4470ctl pdu: %s (try kt4470ctl pdu --help)\n", PrintableLine(message).c_str());
     return 2;
 }
 
@@ -51,7 +51,7 @@ int Encode(const std::vector<std::string>& args) {
             positional.insert(positional.end(), args.begin() + static_cast<long>(i) + 1, args.end());
             break;
         } else if (a.size() > 1 && a[0] == '-' && a != "-") {
-            return BadArguments("unknown option '" + a + "'");
+            return BadArguments("unknown option '" + Escape(a) + "'");
         } else {
             positional.push_back(a);
         }
@@ -82,7 +82,7 @@ int Decode(const std::vector<std::string>& args) {
             positional.insert(positional.end(), args.begin() + static_cast<long>(i) + 1, args.end());
             break;
         }
-        if (a.size() > 1 && a[0] == '-') return BadArguments("unknown option '" + a + "'");
+        if (a.size() > 1 && a[0] == '-') return BadArguments("unknown option '" + Escape(a) + "'");
         positional.push_back(a);
     }
     if (positional.size() != 1) return BadArguments("decode takes exactly one HEX line");
@@ -126,7 +126,7 @@ int RunPdu(const std::vector<std::string>& args) {
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     if (verb == "encode") return Encode(rest);
     if (verb == "decode") return Decode(rest);
-    return BadArguments("unknown verb '" + verb + "'");
+    return BadArguments("unknown verb '" + Escape(verb) + "'");
 }
 
 }  // namespace kt::ctl
