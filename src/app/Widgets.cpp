@@ -4,6 +4,9 @@
 #include <QKeyEvent>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 
 namespace kt::app {
 
@@ -78,6 +81,8 @@ void TRadioGroup::SetItemIndex(int index) {
 TMemo::TMemo(const QString& objectName, QWidget* parent) : QPlainTextEdit(parent) {
     setObjectName(objectName);
     setLineWrapMode(QPlainTextEdit::NoWrap);
+    // The editor drops its oldest lines as the model does.
+    setMaximumBlockCount(kt::protocol::kMemoMaxLines);
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         if (!rendering_) FromEditor();
     });
@@ -86,12 +91,22 @@ TMemo::TMemo(const QString& objectName, QWidget* parent) : QPlainTextEdit(parent
 void TMemo::SetLine(int index, const std::string& text) {
     if (index < 0 || index >= LineCount()) return;
     lines_.SetLine(index, text);
-    Render();
+    // Each line is one block of the editor: replace that block's text only.
+    const QTextBlock block = document()->findBlockByNumber(index);
+    if (document()->blockCount() != LineCount() || !block.isValid()) {
+        Render();
+        return;
+    }
+    QTextCursor cursor(block);
+    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    rendering_ = true;
+    cursor.insertText(FromBytes(text));
+    rendering_ = false;
 }
 
 void TMemo::AppendLine(const std::string& text) {
     lines_.Append(text);
-    if (lines_.Count() <= 2 || text.empty()) {
+    if (lines_.Count() <= 2) {
         // The editor cannot tell "no lines" from "one empty line"; redraw whole.
         Render();
     } else {

@@ -1,6 +1,7 @@
-// The monitor echo. Each memo echoes onto its own last line, so an echo into
-// one memo never moves where another memo's echo lands.
+// Writing to the memos. Each memo echoes onto its own last line, so an echo
+// into one memo never moves where another memo's echo lands.
 #include "protocol/Engine.h"
+#include "protocol/MemoLines.h"
 
 namespace kt::protocol {
 namespace {
@@ -31,6 +32,13 @@ void ProtocolEngine::EchoChar(Memo memo, char ch) {
         return;
     }
     EchoText(memo, std::string(1, ch));
+}
+
+void ProtocolEngine::AppendToMemo(Memo memo, const std::string& text) {
+    // Only the new lines reach the window: the memo's text is never read and
+    // set again, so a reply costs the same however long the memo is.
+    for (const std::string& line : MemoLines::Split(text))
+        window_.AppendMemoLine(memo, line);
 }
 
 void ProtocolEngine::EchoLine(Memo memo, const std::string& text) {

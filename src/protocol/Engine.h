@@ -108,6 +108,9 @@ class ProtocolEngine {
     void EchoChar(Memo memo, char ch);
     void EchoText(Memo memo, const std::string& text);
     void EchoLine(Memo memo, const std::string& text);
+    // Appends the lines of text to the memo, as if its text were set to the
+    // old text followed by this one.
+    void AppendToMemo(Memo memo, const std::string& text);
 
     // ---- Receiving --------------------------------------------------------
     void CommPortDriver1ReceiveData(kt::serial::TCommPortDriver* sender, const void* data, uint32_t size);

@@ -1,5 +1,8 @@
 #include "protocol/MemoLines.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace kt::protocol {
 
 std::string MemoLines::Line(int index) const {
@@ -21,14 +24,27 @@ std::string MemoLines::Text() const {
     return out;
 }
 
+void MemoLines::Append(const std::string& text) {
+    lines_.push_back(text);
+    while (Count() > kMemoMaxLines)
+        lines_.pop_front();
+}
+
 void MemoLines::SetText(const std::string& text) {
-    lines_.clear();
+    std::vector<std::string> lines = Split(text);
+    const std::size_t keep = std::min<std::size_t>(lines.size(), kMemoMaxLines);
+    lines_.assign(std::make_move_iterator(lines.end() - static_cast<std::ptrdiff_t>(keep)),
+                  std::make_move_iterator(lines.end()));
+}
+
+std::vector<std::string> MemoLines::Split(const std::string& text) {
+    std::vector<std::string> lines;
     std::string line;
     size_t i = 0;
     while (i < text.size()) {
         const char c = text[i];
         if (c == '\r' || c == '\n') {
-            lines_.push_back(line);
+            lines.push_back(line);
             line.clear();
             // CR LF is one line break.
             if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
@@ -37,7 +53,8 @@ void MemoLines::SetText(const std::string& text) {
         }
         ++i;
     }
-    if (!line.empty()) lines_.push_back(line);
+    if (!line.empty()) lines.push_back(line);
+    return lines;
 }
 
 }  // namespace kt::protocol

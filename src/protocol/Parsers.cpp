@@ -180,10 +180,7 @@ void ProtocolEngine::ShowInboxText() {
     while (!shown.empty() && (shown.back() == '\r' || shown.back() == '\n'))
         shown.pop_back();
     if (shown.empty()) return;
-    std::string memo = window_.MemoText(Memo::SmsInput);
-    memo += shown;
-    memo += "\r\n";
-    window_.SetMemoText(Memo::SmsInput, memo);
+    AppendToMemo(Memo::SmsInput, shown);
 }
 
 namespace {

@@ -97,12 +97,12 @@ void ProtocolEngine::Timer1Timer() {
 
 void ProtocolEngine::AppendReplyToMemo() {
     if (!ReplyToShow || LastReply.empty()) return;
-    std::string memo = window_.MemoText(Memo::SmsInput) + LastReply + "\r\n";
+    std::string added = LastReply + "\r\n";
     // A pass-through reply carries a NUL after its text: the memo's text ends
     // there, as in the native edit control, so no extra line break follows it.
-    const size_t nul = memo.find('\0');
-    if (nul != std::string::npos) memo.resize(nul);
-    window_.SetMemoText(Memo::SmsInput, memo);
+    const size_t nul = added.find('\0');
+    if (nul != std::string::npos) added.resize(nul);
+    AppendToMemo(Memo::SmsInput, added);
     ReplyToShow = false;
 }
 

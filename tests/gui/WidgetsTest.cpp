@@ -1,10 +1,12 @@
 // The widget adapters: handlers run exactly when a value changes, memos keep
 // lines, and a maximum length limits typing only.
 #include <QKeyEvent>
+#include <QTextDocument>
 #include <QtTest/QTest>
 
 #include "app/Widgets.h"
 #include "gui/GuiSupport.h"
+#include "protocol/MemoLines.h"
 
 namespace kt::test {
 namespace {
@@ -78,6 +80,33 @@ TEST(Widgets, MemoKeepsLinesWithTextListRules) {
     QTest::keyClick(&memo, Qt::Key_Return);
     QTest::keyClicks(&memo, "c");
     EXPECT_EQ(memo.Text(), "ab\r\nc\r\n");
+}
+
+// Lines appended one at a time (replies for hours) keep the editor and the
+// lines in step, also once the oldest are dropped.
+TEST(Widgets, MemoAppendsLineByLineAndKeepsItsLastLines) {
+    EnsureApp();
+    TMemo memo("M");
+    QStringList shown;
+    for (int i = 0; i < kt::protocol::kMemoMaxLines + 20; ++i) {
+        const std::string line = i % 3 == 0 ? "" : "reply " + std::to_string(i);
+        memo.AppendLine(line);
+        shown << QString::fromStdString(line);
+    }
+    while (shown.size() > kt::protocol::kMemoMaxLines)
+        shown.removeFirst();
+    EXPECT_EQ(memo.LineCount(), kt::protocol::kMemoMaxLines);
+    EXPECT_EQ(memo.document()->blockCount(), kt::protocol::kMemoMaxLines);
+    EXPECT_EQ(memo.Line(0), shown.first().toStdString());
+    EXPECT_EQ(memo.toPlainText(), shown.join('\n'));
+
+    // Echoing onto a line changes that line only.
+    memo.SetLine(memo.LineCount() - 1, "AT+CMGL=0");
+    memo.SetLine(1, "");
+    shown.last() = "AT+CMGL=0";
+    shown[1] = "";
+    EXPECT_EQ(memo.toPlainText(), shown.join('\n'));
+    EXPECT_EQ(memo.Line(memo.LineCount() - 1), "AT+CMGL=0");
 }
 
 TEST(Widgets, MaxLengthLimitsTypingButNotTheProgram) {

@@ -44,6 +44,22 @@ TEST(MemoLines, LinesOutsideTheMemoReadEmptyAndIgnoreWrites) {
     EXPECT_EQ(m.Line(0), "uno");
 }
 
+TEST(MemoLines, KeepsItsLastLinesAndDropsTheOldest) {
+    MemoLines m;
+    for (int i = 0; i < protocol::kMemoMaxLines + 3; ++i)
+        m.Append("line " + std::to_string(i));
+    EXPECT_EQ(m.Count(), protocol::kMemoMaxLines);
+    EXPECT_EQ(m.Line(0), "line 3");
+    EXPECT_EQ(m.Line(protocol::kMemoMaxLines - 1), "line " + std::to_string(protocol::kMemoMaxLines + 2));
+
+    std::string text;
+    for (int i = 0; i < protocol::kMemoMaxLines + 10; ++i)
+        text += std::to_string(i) + "\r\n";
+    m.SetText(text);
+    EXPECT_EQ(m.Count(), protocol::kMemoMaxLines);
+    EXPECT_EQ(m.Line(0), "10");
+}
+
 class EchoTest : public ::testing::Test {
   protected:
     serial::TCommPortDriver port;  // never opened: writes go nowhere
@@ -104,6 +120,31 @@ TEST(InboxPollInterval, FactorIsClampedToOneToTwenty) {
     EXPECT_EQ(ProtocolEngine::InboxPollIntervalFromFactor(0), 1);
     EXPECT_EQ(ProtocolEngine::InboxPollIntervalFromFactor(7), 7);
     EXPECT_EQ(ProtocolEngine::InboxPollIntervalFromFactor(50), 20);
+}
+
+}  // namespace
+}  // namespace kt::test
+
+namespace kt::test {
+namespace {
+
+// Appending gives the memo the lines it would have if its whole text were
+// read and set again with the new text after it.
+TEST_F(EchoTest, AppendingMatchesSettingTheWholeText) {
+    const std::vector<std::string> before[] = {{}, {""}, {"", "AT+CGMI"}, {"half"}};
+    const std::string added[] = {"05: Hello\r\n", "\r\nOK\r\n", "a\rb\nc\r\n\r\n", "tail", "",
+                                 "\n\r",          "x\r\r\n"};
+    for (const auto& lines : before) {
+        for (const auto& text : added) {
+            win.smsInput.Clear();
+            for (const auto& l : lines)
+                win.smsInput.Append(l);
+            MemoLines expected;
+            expected.SetText(win.smsInput.Text() + text);
+            eng.AppendToMemo(Memo::SmsInput, text);
+            EXPECT_EQ(win.smsInput.Lines(), expected.Lines()) << lines.size() << " lines, then " << text;
+        }
+    }
 }
 
 }  // namespace
