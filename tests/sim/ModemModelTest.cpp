@@ -169,6 +169,37 @@ TEST_F(ModemReplies, EscapeCancelsTheMessage) {
     EXPECT_EQ(Send("AT\r"), "AT\r\r\nOK\r\n");
 }
 
+// The SIM holds 30 messages: a full memory refuses an SMS to the module
+// (whose answer could not be stored) with error 322 and the module never sees
+// it; a deleted index is the next one taken.
+TEST_F(ModemReplies, FullMemoryRefusesSmsToTheModuleAndFreedIndicesAreReused) {
+    for (int i = 1; i <= ModemModel::kCapacity - 1; ++i)
+        ASSERT_EQ(modem.Deliver(kModuleNumber, "m" + std::to_string(i)), i);
+    EXPECT_NE(SubmitCommand("SETNN1,+4930111", kModuleNumber).find("+CMGS: "), std::string::npos);
+    ASSERT_TRUE(modem.Full());
+    EXPECT_EQ(modem.Inbox().back().index, ModemModel::kCapacity);
+    EXPECT_NE(Send("AT+CPMS?\r").find("+CPMS: \"SM\",30,30,"), std::string::npos);
+
+    int traced = 0;
+    modem.moduleTrace = [&](std::string_view, std::string_view) { ++traced; };
+    EXPECT_EQ(modem.Deliver(kModuleNumber, "one too many"), 0);
+    const std::string refused = SubmitCommand("SETNN1,+4930222", kModuleNumber);
+    EXPECT_EQ(refused.substr(refused.find("\r\n")), "\r\n+CMS ERROR: 322\r\n");
+    EXPECT_EQ(traced, 0);
+    EXPECT_EQ(module.State().alarmNumbers[0], "+4930111");
+    EXPECT_EQ(modem.Inbox().size(), std::size_t(ModemModel::kCapacity));
+    // An SMS to another number needs no room.
+    EXPECT_NE(SubmitCommand("GETST", "+4999999").find("+CMGS: "), std::string::npos);
+
+    EXPECT_EQ(Send("AT+CMGD=7\r"), "AT+CMGD=7\r\r\nOK\r\n");
+    EXPECT_EQ(Send("AT+CMGD=3\r"), "AT+CMGD=3\r\r\nOK\r\n");
+    EXPECT_NE(SubmitCommand("SETNN1,+4930222", kModuleNumber).find("+CMGS: "), std::string::npos);
+    EXPECT_EQ(traced, 1);
+    EXPECT_EQ(modem.Inbox().back().index, 3);
+    EXPECT_EQ(modem.Deliver(kModuleNumber, "x"), 7);
+    EXPECT_TRUE(modem.Full());
+}
+
 TEST_F(ModemReplies, ListingHeaderCarriesTheTpduLength) {
     modem.Deliver(kModuleNumber, "hello");
     const std::string listing = Send("AT+CMGL=4\r");

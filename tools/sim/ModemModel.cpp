@@ -1,5 +1,6 @@
 #include "ModemModel.h"
 
+#include <bit>
 #include <cctype>
 #include <cstdio>
 #include <ctime>
@@ -145,15 +146,10 @@ int ModemModel::Deliver(std::string_view number, std::string_view text) {
     when.minute = tm.tm_min;
     when.second = tm.tm_sec;
     when.zoneQuarters = zoneQuarters_;
-    auto taken = [this](int i) {
-        for (const StoredSms& m : inbox_) {
-            if (m.index == i) return true;
-        }
-        return false;
-    };
-    int index = 1;
-    while (taken(index))
-        ++index;
+    if (Full()) return 0;
+    // The lowest free index is the lowest clear bit.
+    const int index = std::countr_one(usedIndices_) + 1;
+    usedIndices_ |= 1u << (index - 1);
     inbox_.push_back({index, 0, EncodeDeliver(kServiceCentre, number, text, when)});
     return index;
 }
@@ -162,9 +158,13 @@ std::string ModemModel::Submit(const std::string& pdu) {
     SubmitInfo info;
     std::string why;
     if (!ReadSubmit(pdu, info, why) || info.tpduOctets != announcedLength_) return CmsError(304);
+    const bool toModule =
+        !DigitsOf(info.destination).empty() && DigitsOf(info.destination) == DigitsOf(moduleNumber_);
+    // No room for the module's answer: the SMS is not sent.
+    if (toModule && Full()) return CmsError(322);
     const int reference = nextReference_;
     nextReference_ = nextReference_ % 255 + 1;
-    if (!DigitsOf(info.destination).empty() && DigitsOf(info.destination) == DigitsOf(moduleNumber_)) {
+    if (toModule) {
         std::string text;
         kt::gsm::PDUTextConversion(pdu, text);
         while (!text.empty() && (text.back() == '\r' || text.back() == '\n'))
@@ -260,6 +260,7 @@ std::string ModemModel::Execute(const std::string& line) {
         const int index = Param(arg.substr(0, arg.find(',')));
         for (auto it = inbox_.begin(); it != inbox_.end(); ++it) {
             if (it->index == index) {
+                usedIndices_ &= ~(1u << (index - 1));
                 inbox_.erase(it);
                 return kOk;
             }
@@ -268,7 +269,9 @@ std::string ModemModel::Execute(const std::string& line) {
     }
     if (u == "AT+CPMS?") {
         const std::string n = std::to_string(inbox_.size());
-        return Info("+CPMS: \"SM\"," + n + ",30,\"SM\"," + n + ",30,\"SM\"," + n + ",30");
+        const std::string total = std::to_string(kCapacity);
+        return Info("+CPMS: \"SM\"," + n + "," + total + ",\"SM\"," + n + "," + total + ",\"SM\"," + n + "," +
+                    total);
     }
     return kError;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -29,6 +30,10 @@ class ModemModel {
   public:
     // The service centre named in the listed messages.
     static constexpr const char* kServiceCentre = "+99990000000";
+    // Messages the SIM holds (indices 1..kCapacity). A full memory refuses an
+    // SMS to the module, whose answer could not be stored, with
+    // "+CMS ERROR: 322".
+    static constexpr int kCapacity = 30;
 
     ModemModel(std::string moduleNumber, ModuleModel& module, Clock clock = {});
 
@@ -37,8 +42,10 @@ class ModemModel {
     std::vector<Exchange> Feed(std::string_view bytes);
 
     const std::vector<StoredSms>& Inbox() const { return inbox_; }
-    // Stores a message from number in the inbox as unread; returns its index.
+    // Stores a message from number in the inbox as unread under the lowest
+    // free index and returns it; 0 when the memory is full.
     int Deliver(std::string_view number, std::string_view text);
+    bool Full() const { return static_cast<int>(inbox_.size()) >= kCapacity; }
 
     int SmsFormat() const { return format_; }
 
@@ -66,6 +73,7 @@ class ModemModel {
     std::string charset_ = "GSM";
     int nextReference_ = 1;
     std::vector<StoredSms> inbox_;
+    uint32_t usedIndices_ = 0;  // bit i-1 set: index i holds a message
 };
 
 }  // namespace kt::sim
