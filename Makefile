@@ -3,7 +3,7 @@ BUILD   ?= build
 JOBS    ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all setup build test asan run clean format format-check
+.PHONY: all setup build test asan fuzz run clean format format-check
 
 all: build
 
@@ -26,6 +26,11 @@ asan: setup
 	cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
 	    UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
+# The libFuzzer targets (clang, with the sanitizers), each for FUZZ_SECONDS.
+FUZZ_SECONDS ?= 60
+fuzz:
+	FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) scripts/fuzz.sh build-fuzz
+
 # The terminal against kt4470-sim in ./demo: `make run` (module, direct
 # mode) or `make run MODE=sms` (GSM modem, SMS mode; NUMBER= the module's).
 MODE ?= module
@@ -34,7 +39,7 @@ run:
 	@BUILD=$(BUILD) JOBS=$(JOBS) CMAKE_FLAGS="$(CMAKE_FLAGS)" $(if $(NUMBER),NUMBER=$(NUMBER)) scripts/run-demo.sh $(MODE)
 
 clean:
-	rm -rf $(BUILD) build-asan
+	rm -rf $(BUILD) build-asan build-fuzz
 
 # Sources in the project's style (.clang-format): `make format` rewrites,
 # `make format-check` only reports (CI).

@@ -1,9 +1,16 @@
 #!/bin/sh
 # Installs what the build needs on a Debian 12 machine; only what is missing.
-# Usage: scripts/setup.sh [extra-package ...]
+# Usage: scripts/setup.sh [--fuzz] [extra-package ...]
+#   --fuzz  also clang and its runtime with libFuzzer (make fuzz)
 set -eu
 
-pkgs="g++ make cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev xvfb xauth $*"
+fuzz=""
+if [ "${1:-}" = "--fuzz" ]; then
+    fuzz="clang libclang-rt-dev"
+    shift
+fi
+
+pkgs="g++ make cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev xvfb xauth $fuzz $*"
 
 missing=""
 for p in $pkgs; do

@@ -153,10 +153,10 @@ TEST_P(KilledSaves, LeaveAtMostTheCopyOfTheLastOneAndTheNextSaveRemovesIt) {
                 named ? "named" : "unnamed", killsLeavingACopy, kKills);
 }
 
-INSTANTIATE_TEST_SUITE_P(Copies, KilledSaves, ::testing::Bool(),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                             return info.param ? std::string("Named") : std::string("Unnamed");
-                         });
+std::string CopyKind(const ::testing::TestParamInfo<bool>& param) {
+    return param.param ? "Named" : "Unnamed";
+}
+INSTANTIATE_TEST_SUITE_P(Copies, KilledSaves, ::testing::Bool(), CopyKind);
 #endif
 
 }  // namespace
