@@ -1,11 +1,12 @@
-// Page "TabSheet7": Analog inputs 9 to 16: modes and limits.
+// Page "TabSheet7" ("Analog 9-16"): the level groups of analog inputs 9..16
+// and the analog queries.
 #pragma once
 
-#include "pages/Page.h"
+#include "pages/AnalogLevelsPage.h"
 
 namespace kt::app {
 
-class Analog9to16Page : public Page {
+class Analog9to16Page : public AnalogLevelsPage {
     Q_OBJECT
   public:
     explicit Analog9to16Page(PageHost& host);
