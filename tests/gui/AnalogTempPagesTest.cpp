@@ -1,0 +1,580 @@
+// "Analog 1-8", "Analog 9-16" and "Temp/Counter": the bytes every button puts
+// on a pseudo-terminal, the edits that follow their bars, the twin timeout
+// bars, the limits through loading (limited and written back) and saving,
+// the "sent" marks, and the alternate module layout.
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QAccessible>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QtTest/QTest>
+#include <cstdio>
+#include <map>
+#include <set>
+
+#include "gui/GuiSupport.h"
+#include "pages/AnalogLevelsPage.h"
+#include "pages/SmsSchedulePage.h"
+
+namespace kt::test {
+namespace {
+
+using protocol::PageIndex;
+
+std::string Two(int v) {
+    char s[8];
+    std::snprintf(s, sizeof s, "%02d", v);
+    return s;
+}
+
+std::string AccessibleName(QWidget* w) {
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(w);
+    return iface ? iface->text(QAccessible::Name).toStdString() : std::string();
+}
+
+class AnalogTempTest : public WindowTest {
+  protected:
+    app::TForm1& StartOnPty() {
+        EXPECT_TRUE(pty.Ok());
+        Link(1, pty.SlavePath());
+        auto& f = Start();
+        messages.clear();  // the missing settings file
+        return f;
+    }
+
+    QWidget* W(const std::string& name) {
+        QWidget* w = form->Controls().Find(name);
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    std::string Text(const std::string& name) { return form->ControlText(name); }
+    int Value(const std::string& name) { return app::ValueOf(W(name)); }
+    void Set(const std::string& name, int value) { app::SetValueOf(W(name), value); }
+    void SetText(const std::string& name, const std::string& text) { app::SetTextOf(W(name), text); }
+    void Click(const std::string& name) {
+        auto* b = qobject_cast<QAbstractButton*>(W(name));
+        ASSERT_NE(b, nullptr) << name;
+        b->click();
+    }
+    QColor Base(const std::string& name) { return W(name)->palette().color(QPalette::Base); }
+
+    // What the window wrote: `count` bytes, plus anything that follows at once.
+    std::string Wire(size_t count) {
+        std::string got = pty.Read(count, 2000);  // first: the operands of + are unsequenced
+        return got + pty.ReadAll(30);
+    }
+    // The button's command went out framed and shows in the monitor memo.
+    void ExpectSent(const std::string& command) {
+        EXPECT_EQ(Wire(Framed(command).size()), Framed(command));
+        EXPECT_EQ(form->MemoS->Text(), command + "\r\n");
+    }
+    // A pass-through command left RawMode set and no reply to show.
+    void AfterPassThrough() {
+        form->Engine().RawMode = true;
+        form->Engine().ReplyToShow = false;
+        form->MemoSMSinput->SetText("old reply");
+    }
+
+    Pty pty;
+};
+
+// The irregular edit names, the keyword and index of every input, and the
+// two digits of both levels, for all 16 inputs.
+TEST_F(AnalogTempTest, LevelButtonsOfAll16Inputs) {
+    auto& f = StartOnPty();
+    const char* const edits[16][2] = {
+        {"Minlv1", "Maxlv1"},   {"MinLv2", "MaxLv2"},   {"MinLv3", "MaxLv3"},   {"MinLv4", "MaxLv4"},
+        {"MinLv5", "MaxLv5"},   {"MinLv6", "MaxLv6"},   {"MinLv7", "MaxLv7"},   {"MinLv8", "MaxLv8"},
+        {"Minlv9", "Maxlv9"},   {"Minlv10", "Maxlv10"}, {"Minlv11", "Maxlv11"}, {"Minlv12", "Maxlv12"},
+        {"Minlv13", "Maxlv13"}, {"Minlv14", "Maxlv14"}, {"Minlv15", "Maxlv15"}, {"Minlv16", "Maxlv16"},
+    };
+    for (int n = 1; n <= 16; ++n) {
+        SCOPED_TRACE(n);
+        const std::string k = std::to_string(n);
+        const auto g = app::LevelGroup(n);
+        EXPECT_EQ(g.minEdit, edits[n - 1][0]);
+        EXPECT_EQ(g.maxEdit, edits[n - 1][1]);
+        QWidget* page = f.PageAt(n <= 8 ? PageIndex::Analog1to8 : PageIndex::Analog9to16);
+        for (const char* name : {edits[n - 1][0], edits[n - 1][1]}) {
+            ASSERT_NE(page->findChild<QLineEdit*>(name), nullptr) << name;
+            EXPECT_TRUE(page->findChild<QLineEdit*>(name)->isReadOnly());
+        }
+        const int lo = n - 1, hi = 99 - 3 * n;  // one and two digits
+        Set("ScrollBarMin" + k, lo);
+        Set("ScrollBarMax" + k, hi);
+        EXPECT_EQ(Text(edits[n - 1][0]), Two(lo));
+        EXPECT_EQ(Text(edits[n - 1][1]), Two(hi));
+
+        AfterPassThrough();
+        Click("Level" + k + "Cmd");
+        const std::string keyword = (n <= 8 ? "ANLEV" : "ANLEW") + std::to_string((n - 1) % 8 + 1) + ",";
+        ExpectSent(keyword + Two(lo) + "," + Two(hi));
+        EXPECT_EQ(f.MemoSMSinput->Text(), "\r\n");
+        EXPECT_FALSE(f.Engine().RawMode);
+        EXPECT_TRUE(f.Engine().ReplyToShow);
+    }
+    // A minimum above the maximum goes out as it is; the bars end at 0 and 99.
+    Set("ScrollBarMin11", 150);
+    Set("ScrollBarMax11", -3);
+    EXPECT_EQ(Text("Minlv11"), "99");
+    EXPECT_EQ(Text("Maxlv11"), "00");
+    Click("Level11Cmd");
+    ExpectSent("ANLEW3,99,00");
+}
+
+// Bars to edits over their whole ranges: two digits for the analog levels,
+// plain decimal for the temperatures and runtimes, four digits for the divider.
+TEST_F(AnalogTempTest, EditsFollowTheirBarsOverTheWholeRanges) {
+    StartOnPty();
+    for (int v = 0; v <= 99; ++v) {
+        Set("ScrollBarMax7", v);
+        ASSERT_EQ(Text("MaxLv7"), Two(v));
+    }
+    for (int t = -99; t <= 149; ++t) {
+        Set("ScrollBarT2min", t);
+        ASSERT_EQ(Text("T2min"), std::to_string(t));
+    }
+    const std::pair<int, std::string> dividers[] = {{9, "0009"},    {10, "0010"},   {999, "0999"},
+                                                    {1000, "1000"}, {9600, "9600"}, {0, "0000"}};
+    for (const auto& [position, text] : dividers) {
+        Set("ScrollBar1", position);
+        EXPECT_EQ(Text("RTdivider"), text);
+    }
+    Set("ScrollBarRT2", 32000);
+    EXPECT_EQ(Text("RT2"), "32000");
+    Set("ScrollBarRT1", 40000);  // limited by the bar
+    EXPECT_EQ(Text("RT1"), "32000");
+}
+
+TEST_F(AnalogTempTest, ModeDigitsMultipliersAndDividers) {
+    auto& f = StartOnPty();
+    const struct {
+        std::array<int, 8> modes;
+        std::string multipliers, dividers, command;
+    } cases[] = {
+        {{0, 0, 0, 0, 0, 0, 0, 0}, "11111111", "11111111", "AMODE11111111,11111111,11111111"},
+        {{0, 0, 0, 1, 0, 0, 0, 0}, "11111111", "11111111", "AMODE11121111,11111111,11111111"},
+        {{1, 1, 1, 1, 1, 1, 1, 1}, "12345", "9,0", "AMODE22222222,12345,9,0"},
+        {{-1, 0, -1, 1, -1, -1, -1, -1}, "", "", "AMODE01020000,,"},  // no item selected: "0"
+    };
+    // The typing limits as the window is defined; the empty record leaves the groups on item 0.
+    EXPECT_EQ(Value("AMode5"), 0);
+    EXPECT_EQ(qobject_cast<app::TEdit*>(W("AkoeffStr"))->MaxLength(), 8);
+    EXPECT_EQ(qobject_cast<app::TEdit*>(W("ADividerStr"))->MaxLength(), 8);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command);
+        for (int n = 1; n <= 8; ++n)
+            Set("AMode" + std::to_string(n), c.modes[static_cast<size_t>(n - 1)]);
+        SetText("AkoeffStr", c.multipliers);
+        SetText("ADividerStr", c.dividers);
+        AfterPassThrough();
+        Click("WriteAMode1");
+        ExpectSent(c.command);
+        EXPECT_FALSE(f.Engine().RawMode);
+        EXPECT_TRUE(f.Engine().ReplyToShow);
+    }
+}
+
+// Each channel's "WR" sends its edit as typed; typing stops at the three
+// characters the settings file keeps, so what is sent is what comes back.
+TEST_F(AnalogTempTest, CorrectionsSendTheirEditAndTypingStopsAtThree) {
+    auto& f = StartOnPty();
+    for (int ch = 1; ch <= 8; ++ch) {
+        SCOPED_TRACE(ch);
+        SetText("MUX" + std::to_string(ch), std::to_string(100 + 11 * ch));
+        AfterPassThrough();
+        Click("Button" + std::to_string(10 + ch));
+        ExpectSent("K20MA" + std::to_string(ch) + "," + std::to_string(100 + 11 * ch));
+        EXPECT_TRUE(f.Engine().ReplyToShow);
+    }
+    SetText("MUX3", "");
+    Click("Button13");
+    ExpectSent("K20MA3,");
+
+    auto* mux = qobject_cast<QLineEdit*>(W("MUX1"));
+    mux->clear();
+    QTest::keyClicks(mux, "1234");
+    EXPECT_EQ(mux->text().toStdString(), "123");
+    Click("Button11");
+    ExpectSent("K20MA1,123");
+    f.SaveSetting1Click();
+    Start();
+    EXPECT_EQ(Text("MUX1"), "123");
+    EXPECT_EQ(Text("MUX2"), "122");
+}
+
+// The filter buttons send their edit's two digits; each bar shows only its
+// own edit, and the window's mirror moves the twin one step each way.
+TEST_F(AnalogTempTest, TimeoutFiltersAndTheirTwins) {
+    auto& f = StartOnPty();
+    const struct {
+        const char *bar, *edit, *button, *twin, *prefix;
+    } filters[] = {
+        {"ATimeout1SBa", "ATimeout1a", "SetTimeoutAnalogFilter", "ATimeout1SB", "SETTF,,,,"},
+        {"TTimeout1SBt", "TTimeout1t", "SetTtimeoutFilter", "TTimeout1SB", "SETTF,"},
+    };
+    for (const auto& r : filters) {
+        SCOPED_TRACE(r.bar);
+        EXPECT_EQ(Text(r.edit), "0");  // as defined: the empty record moved nothing
+        Click(r.button);
+        ExpectSent(std::string(r.prefix) + "00 ");
+        for (int v : {7, 42, 99}) {
+            Set(r.bar, v);
+            EXPECT_EQ(Text(r.edit), Two(v));
+            AfterPassThrough();
+            Click(r.button);
+            ExpectSent(std::string(r.prefix) + Two(v) + " ");
+            EXPECT_FALSE(f.Engine().RawMode);
+        }
+
+        // The "Other" page's bar, or a stand-in mirrored the way the window
+        // mirrors it while that page is not built.
+        auto* twin = f.Controls().Get<QAbstractSlider>(r.twin);
+        if (!twin) {
+            auto* standIn = new QScrollBar(f.PageAt(PageIndex::Other));
+            standIn->setObjectName(r.twin);
+            standIn->setRange(0, 99);
+            f.Controls().Add(standIn);
+            app::MirrorTwins(f.Controls(), {{r.bar, r.twin}});
+            twin = standIn;
+        }
+        auto* mine = f.Controls().Get<QAbstractSlider>(r.bar);
+        QSignalSpy mineMoved(mine, &QAbstractSlider::valueChanged);
+        QSignalSpy twinMoved(twin, &QAbstractSlider::valueChanged);
+        mine->setValue(3);
+        EXPECT_EQ(twin->value(), 3);
+        twin->setValue(58);
+        EXPECT_EQ(mine->value(), 58);
+        EXPECT_EQ(Text(r.edit), "58");
+        EXPECT_EQ(mineMoved.count(), 2);  // one step each, no ping-pong
+        EXPECT_EQ(twinMoved.count(), 2);
+    }
+}
+
+// Buttons with a request of their own and those wired to the Main page's handlers.
+TEST_F(AnalogTempTest, RequestButtons) {
+    auto& f = StartOnPty();
+    const std::pair<const char*, const char*> requests[] = {
+        {"RefLevel", "GETAN1"}, {"Button3", "GETAN"}, {"Button29", "GETAN"}, {"Button4", "ANLEV0"},
+        {"Button28", "ANLEV0"}, {"Button5", "GETTC"}, {"Button7", "GETCT"},  {"Button8", "CLRCT"},
+    };
+    for (const auto& [button, command] : requests) {
+        SCOPED_TRACE(button);
+        AfterPassThrough();
+        Click(button);
+        ExpectSent(command);
+        EXPECT_FALSE(f.Engine().RawMode);
+        EXPECT_TRUE(f.Engine().ReplyToShow);
+        EXPECT_EQ(f.MemoSMSinput->Text(), "\r\n");
+    }
+    // "Temp.Level" is never enabled; its handler is the Main page's.
+    Click("Button6");
+    EXPECT_EQ(pty.ReadAll(30), "");
+    EXPECT_TRUE(f.Controls().RunHandler("Button6Click"));
+    ExpectSent("TCLEV0");
+}
+
+TEST_F(AnalogTempTest, TemperatureLevelsAndTheirSentMarks) {
+    auto& f = StartOnPty();
+    const QColor ivory(255, 255, 245), lime(0, 255, 0), aqua(0, 255, 255);
+    const struct {
+        int input, minimum, maximum;
+        std::string button, command;
+    } cases[] = {
+        {1, -99, 149, "TlevelCmd", "TCLEV1-099+149"}, {2, -5, 35, "TlevelCmd2", "TCLEV2-005+035"},
+        {3, 0, 0, "TlevelCmd3", "TCLEV3+000+000"},    {1, -9, 9, "TlevelCmd", "TCLEV1-009+009"},
+        {3, 25, -10, "TlevelCmd3", "TCLEV3+025-010"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command);
+        const std::string t = "T" + std::to_string(c.input);
+        Set("ScrollBar" + t + "min", c.minimum);
+        Set("ScrollBar" + t + "max", c.maximum);
+        EXPECT_EQ(Base(t + "max"), ivory);
+        AfterPassThrough();
+        Click(c.button);
+        ExpectSent(c.command);
+        EXPECT_TRUE(f.Engine().ReplyToShow);
+        EXPECT_EQ(Base(t + "max"), lime);
+        EXPECT_EQ(Base(t + "min"), aqua);
+        f.PageControl1->setCurrentIndex(f.PageControl1->currentIndex() == 6 ? 5 : 6);
+        EXPECT_EQ(Base(t + "max"), ivory);
+        EXPECT_EQ(Base(t + "min"), ivory);
+    }
+
+    // A command that never went out (SMS mode, modem exchange under way) leaves no mark.
+    Set("SMSmode", 1);
+    f.Engine().ModemBusy = true;
+    Click("TlevelCmd2");
+    EXPECT_EQ(pty.ReadAll(30), "");
+    EXPECT_EQ(Base("T2max"), ivory);
+    EXPECT_EQ(Base("T2min"), ivory);
+    EXPECT_EQ(f.MemoS->Text(), "TCLEV2-005+035\r\n");
+}
+
+TEST_F(AnalogTempTest, RuntimeLevelsAndSource) {
+    auto& f = StartOnPty();
+    const struct {
+        int rt1, rt2;
+        std::string command;
+    } levels[] = {
+        {240, 32000, "RTLEV 00240 32000"}, {0, 5, "RTLEV 00000 00005"}, {99999, -1, "RTLEV 32000 00000"}};
+    for (const auto& l : levels) {
+        Set("ScrollBarRT1", l.rt1);
+        Set("ScrollBarRT2", l.rt2);
+        AfterPassThrough();
+        Click("RTlevelSend");
+        ExpectSent(l.command);
+        EXPECT_TRUE(f.Engine().ReplyToShow);
+    }
+
+    // The source commands clear RawMode (they never go out unframed) but
+    // leave ReplyToShow as it was; DisplayOnMemo empties the reply memo.
+    const struct {
+        int input, source, divider;
+        std::string typed, command;
+    } sources[] = {
+        {2, 2, 240, "", "RTMOD3I0240"},
+        {0, 0, 4, "", "RTMOD1A0004"},
+        {3, 1, 2400, "", "RTMOD4D2400"},
+        {1, 0, 0, "12", "RTMOD2A12"},  // typed, sent as it stands
+    };
+    for (const auto& s : sources) {
+        SCOPED_TRACE(s.command);
+        Set("RTinputSource", s.input);
+        Set("RTsource", s.source);
+        Set("ScrollBar1", s.divider);
+        if (!s.typed.empty()) SetText("RTdivider", s.typed);
+        AfterPassThrough();
+        Click("SetRTsource");
+        ExpectSent(s.command);
+        EXPECT_FALSE(f.Engine().RawMode);
+        EXPECT_FALSE(f.Engine().ReplyToShow);
+        EXPECT_EQ(f.MemoSMSinput->Text(), "\r\n");
+    }
+    AfterPassThrough();
+    Click("Button2");
+    ExpectSent("RTMODR");
+    EXPECT_FALSE(f.Engine().RawMode);
+    EXPECT_FALSE(f.Engine().ReplyToShow);
+}
+
+// Both source groups run the SMS schedule page's handler, looked up by name
+// when they are clicked: it rewrites the schedule's timeout positions from
+// that page's controls ("other" with hour 1 off: two blanks).
+TEST_F(AnalogTempTest, SourceGroupsRunTheScheduleHandler) {
+    auto& f = StartOnPty();
+    auto* schedule = qobject_cast<app::SmsSchedulePage*>(f.PageAt(PageIndex::SmsSchedule));
+    ASSERT_NE(schedule, nullptr);
+    schedule->RadioGroup1->SetItemIndex(4);
+    Set("CheckBoxS1", 0);
+    for (const char* group : {"RTsource", "RTinputSource"}) {
+        SCOPED_TRACE(group);
+        schedule->ScheduleText = "T4407    ";
+        Set(group, 2);
+        EXPECT_EQ(schedule->ScheduleText, "T  07    ");
+        schedule->ScheduleText = "T4407    ";
+        Set(group, 2);  // no change, no click
+        EXPECT_EQ(schedule->ScheduleText, "T4407    ");
+    }
+    EXPECT_EQ(pty.ReadAll(30), "");
+}
+
+TEST_F(AnalogTempTest, LimitsLoadLimitedWrittenBackAndSaved) {
+    config::ConfigRecord rec;
+    rec.SetAnalogMin(1, 0);  // already the bars' position: no change handler runs
+    rec.SetAnalogMax(1, 0);
+    rec.SetAnalogMin(3, 150);
+    rec.SetAnalogMax(3, 5);
+    rec.SetAnalogMin(12, -5);
+    rec.SetAnalogMax(16, 77);
+    rec.SetTempMin(2, -200);
+    rec.SetTempMax(3, 500);
+    rec.SetTempMin(3, -7);
+    rec.SetAnalogMode(1, 1);
+    rec.SetAnalogMode(2, -1);
+    rec.SetAnalogMode(3, 5);
+    rec.SetMuxText(2, "250");
+    rec.SetAnalogMultipliers("12345678");
+    rec.SetAnalogDividers("9");
+    WriteSettings(rec);
+    auto& f = StartOnPty();
+
+    const std::map<std::string, std::string> texts = {
+        {"Minlv1", "00"},  {"Maxlv1", "00"},          {"MinLv2", "00"},
+        {"MinLv3", "99"},  {"MaxLv3", "05"},          {"Minlv12", "00"},
+        {"Maxlv16", "77"}, {"Minlv9", "00"},          {"T1min", "0"},
+        {"T1max", "0"},    {"T2min", "-99"},          {"T2max", "0"},
+        {"T3max", "149"},  {"T3min", "-7"},           {"MUX1", ""},
+        {"MUX2", "250"},   {"AkoeffStr", "12345678"}, {"ADividerStr", "9"},
+    };
+    for (const auto& [name, text] : texts)
+        EXPECT_EQ(Text(name), text) << name;
+    EXPECT_EQ(Value("ScrollBarMin3"), 99);
+    EXPECT_EQ(Value("ScrollBarT2min"), -99);
+    EXPECT_EQ(Value("AMode1"), 1);
+    EXPECT_EQ(Value("AMode2"), -1);
+    EXPECT_EQ(Value("AMode3"), 1);  // beyond the last entry: the last
+
+    // The limited positions are in the record before any save.
+    EXPECT_EQ(f.Config.AnalogMin(3), 99);
+    EXPECT_EQ(f.Config.AnalogMin(12), 0);
+    EXPECT_EQ(f.Config.AnalogMax(16), 77);
+    EXPECT_EQ(f.Config.TempMin(2), -99);
+    EXPECT_EQ(f.Config.TempMax(3), 149);
+    EXPECT_EQ(f.Config.TempMin(3), -7);
+
+    // A stored zero is sent as two digits.
+    Click("Level1Cmd");
+    ExpectSent("ANLEV1,00,00");
+    Click("TlevelCmd");
+    ExpectSent("TCLEV1+000+000");
+
+    Set("ScrollBarMax9", 55);
+    Set("ScrollBarMin8", 8);
+    Set("ScrollBarT1max", -12);
+    Set("AMode4", 1);
+    Set("AMode2", 0);
+    SetText("MUX1", "1234");  // set by the program: kept whole, stored cut
+    SetText("ADividerStr", "123456789");
+    f.SaveSetting1Click();
+
+    config::ConfigRecord out;
+    const std::string saved = ReadFile("KT4470.cfg");
+    ASSERT_EQ(saved.size(), config::kRecordSize);
+    std::copy(saved.begin(), saved.end(), out.Bytes().begin());
+    EXPECT_EQ(out.AnalogMax(9), 55);
+    EXPECT_EQ(out.AnalogMin(8), 8);
+    EXPECT_EQ(out.AnalogMin(3), 99);
+    EXPECT_EQ(out.AnalogMin(12), 0);
+    EXPECT_EQ(out.TempMax(1), -12);
+    EXPECT_EQ(out.TempMin(2), -99);
+    EXPECT_EQ(out.AnalogMode(2), 0);
+    EXPECT_EQ(out.AnalogMode(3), 1);
+    EXPECT_EQ(out.AnalogMode(4), 1);
+    EXPECT_EQ(out.MuxText(1), "123");
+    EXPECT_EQ(out.MuxText(2), "250");
+    EXPECT_EQ(out.AnalogMultipliers(), "12345678");
+    EXPECT_EQ(out.AnalogDividers(), "12345678");
+
+    Start();
+    EXPECT_EQ(Text("Maxlv9"), "55");
+    EXPECT_EQ(Text("MinLv8"), "08");
+    EXPECT_EQ(Text("T1max"), "-12");
+    EXPECT_EQ(Text("MUX1"), "123");
+    EXPECT_EQ(Value("AMode4"), 1);
+}
+
+TEST_F(AnalogTempTest, AlternateLayoutOnAndOff) {
+    config::ConfigRecord rec;
+    rec.SetAlternateModule(true);
+    WriteSettings(rec);
+    auto& f = StartOnPty();
+    QWidget* analog = f.PageAt(PageIndex::Analog1to8);
+    QWidget* temp = f.PageAt(PageIndex::TempCounter);
+
+    const auto expectLayout = [&](bool on) {
+        SCOPED_TRACE(on ? "alternate" : "default");
+        QWidget* panel1 = W("Panel1");
+        EXPECT_EQ(panel1->isVisibleTo(analog), on);
+        for (int n = 1; n <= 8; ++n) {
+            const auto g = app::LevelGroup(n);
+            const bool covered = n >= 5;
+            for (const std::string& name : {g.group, g.minBar, g.maxBar, g.minEdit, g.maxEdit, g.button}) {
+                EXPECT_EQ(W(name)->isEnabled(), !(on && covered)) << name;
+                // Panel1 lies over the controls of inputs 5..8 only.
+                EXPECT_EQ(panel1->geometry().contains(W(name)->geometry()), covered) << name;
+            }
+            EXPECT_EQ(W("AMode" + std::to_string(n))->isEnabled(), !(on && covered)) << n;
+        }
+        EXPECT_EQ(W("PanelRT")->isVisibleTo(temp), on);
+        EXPECT_EQ(Text("RTname1"), on ? "Runtime 1" : "T2 / Counter1");
+        EXPECT_EQ(Text("RTname2"), on ? "Runtime 2" : "T3 / Counter2");
+        // Inputs 9..16 are never covered.
+        EXPECT_TRUE(W("Level13Cmd")->isEnabled());
+    };
+    expectLayout(true);
+    f.KTM447QD1Click();
+    expectLayout(false);
+    f.KTM447QD1Click();
+    expectLayout(true);
+}
+
+// The names the issue gives, and a page audit with the alternate layout on
+// (the runtime panel shown).
+TEST_F(AnalogTempTest, AccessibleNames) {
+    auto& f = Start();
+    const std::map<std::string, std::string> names = {
+        {"ScrollBarMin1", "Analog input 1 minimum"},
+        {"ScrollBarMax16", "Analog input 16 maximum"},
+        {"Minlv9", "Analog input 9 minimum value"},
+        {"MaxLv5", "Analog input 5 maximum value"},
+        {"Level12Cmd", "Write analog input 12 levels"},
+        {"AnalogGroup14", "ANALOG INPUT 14"},
+        {"AMode3", "Analog 3 / 11"},
+        {"AkoeffStr", "Multiplier 1...5"},
+        {"ADividerStr", "Divider  1..9,0"},
+        {"WriteAMode1", "Write modes"},
+        {"MUX1", "20 mA correction 1"},
+        {"MUX8", "20 mA correction 8"},
+        {"Button11", "Write 20 mA correction 1"},
+        {"Button18", "Write 20 mA correction 8"},
+        {"ATimeout1SBa", "Analog Timeout Filter"},
+        {"ATimeout1a", "Analog Timeout Filter value"},
+        {"SetTimeoutAnalogFilter", "Timeout Filter"},
+        {"RefLevel", "Analog parameters"},
+        {"Button3", "Read Analog"},
+        {"Button29", "Read Analog"},
+        {"Button4", "Analog Level"},
+        {"Button28", "Analog Level"},
+        {"ScrollBarT1min", "Temperature input 1 minimum"},
+        {"ScrollBarT3max", "Temperature input 3 maximum"},
+        {"T2min", "Temperature input 2 minimum value"},
+        {"T3max", "Temperature input 3 maximum value"},
+        {"TlevelCmd", "Write temperature input 1 levels"},
+        {"TlevelCmd3", "Write temperature input 3 levels"},
+        {"TempGroup2", "TEMPERATURE INPUT 2 (Smartec SMT160-30 / SMT172)"},
+        {"TTimeout1SBt", "Temp. Timeout Filter"},
+        {"TTimeout1t", "Temp. Timeout Filter value"},
+        {"SetTtimeoutFilter", "Set Timeout Filter"},
+        {"ScrollBarRT1", "Runtime 1 level"},
+        {"ScrollBarRT2", "Runtime 2 level"},
+        {"RTlevelSend", "Write runtime levels"},
+        {"SetRTsource", "Write runtime source"},
+        {"Button2", "Read runtime source"},
+        {"RTinputSource", "RT source input"},
+        {"RTsource", "RT source"},
+        {"Button5", "Temperature"},
+        {"Button6", "Temp.Level"},
+        {"Button7", "Read Counters"},
+        {"Button8", "Clear Counters"},
+    };
+    for (const auto& [name, accessible] : names)
+        EXPECT_EQ(AccessibleName(W(name)), accessible) << name;
+    const auto* mode = qobject_cast<app::TRadioGroup*>(W("AMode3"));
+    ASSERT_NE(mode, nullptr);
+    EXPECT_EQ(mode->Item(0)->text().toStdString(), "5,10V,20mA");
+    EXPECT_EQ(mode->Item(1)->text().toStdString(), "4-20mA");
+
+    f.ApplyAlternateModule(true);
+    for (PageIndex index : {PageIndex::Analog1to8, PageIndex::TempCounter, PageIndex::Analog9to16}) {
+        QWidget* page = f.PageAt(index);
+        std::set<std::string> seen;
+        int audited = 0;
+        for (QWidget* w : page->findChildren<QWidget*>()) {
+            const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
+                                 qobject_cast<QAbstractSlider*>(w) || qobject_cast<QGroupBox*>(w);
+            if (!control || !w->isVisibleTo(page)) continue;
+            ++audited;
+            const std::string name = AccessibleName(w);
+            EXPECT_FALSE(name.empty()) << w->objectName().toStdString();
+            EXPECT_TRUE(seen.insert(name).second) << w->objectName().toStdString() << ": " << name;
+        }
+        EXPECT_GE(audited, 40) << page->objectName().toStdString();
+    }
+}
+
+}  // namespace
+}  // namespace kt::test
