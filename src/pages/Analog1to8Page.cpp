@@ -150,6 +150,10 @@ void Analog1to8Page::ApplyAlternateModule(bool on) {
 void Analog1to8Page::AddSettings(SettingsTable& t) {
     t.Values({4}, {15}, "AMode%1", FieldId::AnalogMode);
     t.Texts({8}, {16}, "MUX%1", FieldId::MuxText);  // three characters kept
+    // After the "Other" page's bar moved this twin: a bar already at the
+    // stored position ran no handler.
+    t.Load({9, 6}, "ATimeout1a shows ATimeout1SBa",
+           [this](kt::config::ConfigRecord&) { ATimeout1SBaChange(); });
     t.Texts({21, 1}, {17, 1}, "AkoeffStr", FieldId::AnalogMultipliers);
     t.Texts({21, 2}, {17, 2}, "ADividerStr", FieldId::AnalogDividers);
     AnalogLevelsPage::AddSettings(t);

@@ -277,6 +277,9 @@ void TempCounterPage::StoreLimits(ConfigRecord& c) const {
 }
 
 void TempCounterPage::AddSettings(SettingsTable& t) {
+    // After the "Other" page's bar moved this twin: a bar already at the
+    // stored position ran no handler.
+    t.Load({9, 7}, "TTimeout1t shows TTimeout1SBt", [this](ConfigRecord&) { TTimeout1SBtChange(); });
     t.Load({25}, "ScrollBarT1min..T3max <- TempMin/TempMax, edits T1min..T3max written",
            [this](ConfigRecord& c) {
                for (int n = 1; n <= 3; ++n) {
