@@ -185,18 +185,31 @@ void ProtocolEngine::ShowInboxText() {
 
 namespace {
 
+// 1-based position of the first character at or below a blank in s; one
+// past the end when there is none. A number ends there: at a blank, at a line
+// end, or with the text.
+int NumberEnd(const std::string& s) {
+    int p = 1;
+    while (p <= Len(s) && At(s, p) > ' ')
+        ++p;
+    return p;
+}
+
 void PhonePage(const std::string& reply, std::vector<ControlValue>& out) {
     const int colon = text::Pos(':', reply);
     const std::string key = Copy(reply, 1, colon - 1);
     if (key.empty()) return;
-    const std::string value = CutBefore(Copy(reply, colon + 2, 20), ' ');
+    // At most 20 characters after ": ", ending before the first blank or line
+    // end; a 20-digit number and a reply ending right after the number count whole.
+    const std::string field = Copy(reply, colon + 2, 20);
+    const std::string value = Copy(field, 1, NumberEnd(field) - 1);
 
     const unsigned char d = At(key, 4);
     if (Len(key) >= 4 && d >= '1' && d <= '7') {
         out.emplace_back("NNumber" + std::string(1, static_cast<char>(d)), value);
         return;
     }
-    // Phone-book listing.
+    // Phone-book listing: entries "Nn:<number>", each ending like a number.
     if (At(reply, 1) != 'N' && At(reply, 2) != 'N') return;
     if (At(reply, 2) == '1') out.emplace_back("PBnr1", value);
     std::string rest = reply;
@@ -204,7 +217,7 @@ void PhonePage(const std::string& reply, std::vector<ControlValue>& out) {
     for (int i = 0; i < 7; ++i) {
         if ((At(rest, p) == 'N' || At(rest, p + 1) == 'N') && At(rest, p) != 'I') {
             rest = text::From(rest, p + 1);
-            const int b = text::Pos(' ', rest);
+            const int b = NumberEnd(rest);
             const std::string entry = Copy(rest, 4, b - 4);
             const unsigned char n = At(rest, 2);
             if (n >= '1' && n <= '7') out.emplace_back("PBnr" + std::string(1, static_cast<char>(n)), entry);

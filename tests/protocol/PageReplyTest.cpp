@@ -103,14 +103,57 @@ TEST_F(PageReplyTest, GprsValuesEndAtTheFirstLineEnd) {
     EXPECT_EQ(On(10, "UserID: user 1  "), (Values{{"UserID", "user 1 "}}));
 }
 
+// A number ends before the first blank or line end, or with the reply, after
+// at most 20 characters.
 TEST_F(PageReplyTest, PhoneNumbersByTheFourthCharacterOfTheKey) {
-    EXPECT_EQ(On(1, "TEL3: +4912345 rest"), (Values{{"NNumber3", "+4912345"}}));
-    EXPECT_EQ(On(1, "TEL8: +4912345 rest"), Values{});
-    EXPECT_EQ(On(1, ": +49"), Values{});
+    const struct {
+        std::string reply;
+        Values values;
+    } rows[] = {
+        {"TEL3: +4912345 rest", {{"NNumber3", "+4912345"}}},
+        {"NUM3: +4912345 \r\n", {{"NNumber3", "+4912345"}}},
+        {"NUM1: 12345678901234567890 \r\n", {{"NNumber1", "12345678901234567890"}}},  // 20 digits
+        {"NUM7: 1234567890123456789012345", {{"NNumber7", "12345678901234567890"}}},  // at most 20
+        {"NUM3: +4912345", {{"NNumber3", "+4912345"}}},      // the reply ends with the number
+        {"NUM3: +4912345\r\n", {{"NNumber3", "+4912345"}}},  // a line end ends it too
+        {"NUM4: 12+3456\tx", {{"NNumber4", "12+3456"}}},
+        {"NUM3:  \r\n", {{"NNumber3", ""}}},  // a cleared number
+        {"NUM3: ", {{"NNumber3", ""}}},
+        {"NUM3:", {{"NNumber3", ""}}},
+        {"NUM8: +4912345 ", {}},
+        {"NUM0: +4912345 ", {}},
+        {": +49", {}},
+        {"ERROR\r\n", {}},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(On(1, r.reply), r.values) << r.reply;
 }
 
 TEST_F(PageReplyTest, PhoneBookListing) {
-    EXPECT_EQ(On(1, " N1:+4912345 N2:+4967890 "), (Values{{"PBnr1", "+4912345"}, {"PBnr2", "+4967890"}}));
+    const Values both = {{"PBnr1", "+4912345"}, {"PBnr2", "+4967890"}};
+    const struct {
+        std::string reply;
+        Values values;
+    } rows[] = {
+        {" N1:+4912345 N2:+4967890 ", both},
+        {" N1:+4912345 N2:+4967890 \r\n", both},
+        {" N1:+4912345 N2:+4967890\r\n", both},                         // the last entry ends in CR LF
+        {" N1:+4912345 N2:+4967890", both},                             // or with the reply
+        {" N1: N2:+4967890 ", {{"PBnr1", ""}, {"PBnr2", "+4967890"}}},  // an empty entry
+        {" N1:+4912345 N2:", {{"PBnr1", "+4912345"}, {"PBnr2", ""}}},
+        {" N1:+99 N2: N3: N4:+4917012345 N5: N6: N7:+99 \r\n",
+         {{"PBnr1", "+99"},
+          {"PBnr2", ""},
+          {"PBnr3", ""},
+          {"PBnr4", "+4917012345"},
+          {"PBnr5", ""},
+          {"PBnr6", ""},
+          {"PBnr7", "+99"}}},
+        {" N8:+4912345 ", {}},
+        {"IN1:+4912345 ", {}},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(On(1, r.reply), r.values) << r.reply;
     // A reply starting with "N1" fills PBnr1 from its key and value.
     const Values v = On(1, "N1: +4911111 more");
     ASSERT_FALSE(v.empty());
