@@ -176,6 +176,7 @@ void AbonentsPage::BuildNumbers() {
     // Alarm numbers on the left, the SIM phone book on the right; the same rows at two origins.
     const struct {
         int x;
+        const char* part;  // names the titles
         const char* edits;
         const char* labels;
         const char* accessible;
@@ -184,14 +185,14 @@ void AbonentsPage::BuildNumbers() {
         const char* radio;
         const char* radioAccessible;
     } halves[] = {
-        {8, "NNumber%1", "NNumberLabel%1", "Alarm number %1", "Numbers for alarm SMS", "(Numbers in EEPROM)",
-         "RadioGroupNR", "Alarm number slot"},
-        {200, "PBnr%1", "PBnrLabel%1", "Phone book number %1", "Numbers to SIM Phone Book",
+        {8, "Alarm", "NNumber%1", "NNumberLabel%1", "Alarm number %1", "Numbers for alarm SMS",
+         "(Numbers in EEPROM)", "RadioGroupNR", "Alarm number slot"},
+        {200, "PhoneBook", "PBnr%1", "PBnrLabel%1", "Phone book number %1", "Numbers to SIM Phone Book",
          "(administration numbers)", "RadioGroupPB", "Phone book slot"},
     };
     const QStringList slotItems = {"1", "2", "3", "4", "5", "6", "7"};
     for (const auto& h : halves) {
-        const std::string prefix = h.radio;
+        const std::string prefix = h.part;
         b.Label({prefix + "Title", {.x = h.x, .y = 18, .w = 184, .h = 16}}, {.caption = h.title});
         b.Label({prefix + "Subtitle", {.x = h.x, .y = 34, .w = 184, .h = 16}}, {.caption = h.subtitle});
         b.Edits({h.edits, 1, 7, {.x = h.x + 28, .y = 56, .w = 156, .h = 21, .dy = 24}},
