@@ -65,8 +65,6 @@ TempCounterPage::TempCounterPage(PageHost& host) : Page(host, kt::protocol::Page
         ->setEnabled(false);
 
     BuildRuntimePanel();
-    b.Labels({"RTname%1", 1, 2, {.x = kRightX, .y = 274, .w = 160, .h = 16, .dy = 20}},
-             {.caption = [](int n) { return QString("T%1 / Counter%2").arg(n + 1).arg(n); }});
 }
 
 void TempCounterPage::BuildTemperatureGroups() {
@@ -265,8 +263,6 @@ void TempCounterPage::Button8Click() {
 
 void TempCounterPage::ApplyAlternateModule(bool on) {
     if (QWidget* panel = Control("PanelRT")) panel->setVisible(on);
-    SetTextAt("RTname1", on ? "Runtime 1" : "T2 / Counter1");
-    SetTextAt("RTname2", on ? "Runtime 2" : "T3 / Counter2");
 }
 
 void TempCounterPage::StoreLimits(ConfigRecord& c) const {
