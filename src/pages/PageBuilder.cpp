@@ -97,7 +97,7 @@ std::vector<QCheckBox*> PageBuilder::Checks(const Family& family, const CheckSpe
     for (int i = family.first; i <= family.last; ++i) {
         auto* box = new QCheckBox(spec.caption.Of(i), parent_);
         Place(box, family, i);
-        box->setChecked(spec.checked);
+        box->setChecked(spec.checkedOf ? spec.checkedOf(i) : spec.checked);
         Describe(box, spec.accessible, spec.tip, i);
         // Toggled, not clicked: the program's changes run the handler too.
         if (auto run = Wire(family, i, spec.handler, "Click", spec.click))

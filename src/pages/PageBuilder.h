@@ -110,6 +110,7 @@ struct ButtonSpec {
 struct CheckSpec {
     Text caption;
     bool checked = false;
+    std::function<bool(int index)> checkedOf;  // a family's states member by member (instead of `checked`)
     Text accessible;
     Text tip;
     Handler click;  // on every change of the check state
