@@ -74,6 +74,22 @@ TEST_F(Builder, FamiliesGetTheirNamesPlacesAndOneHandlerReachedByEveryMemberName
     EXPECT_THROW(build.Button({"TXTSMSb1", {}}, {.caption = "x"}), std::logic_error);
 }
 
+// A family of check boxes may start member by member; the window's
+// definition runs no handler.
+TEST_F(Builder, CheckBoxesStartAsTheirMemberSays) {
+    std::vector<int> clicked;
+    const auto boxes = build.Checks(
+        {"oCheckBox%1", 3, 6, {}},
+        {.checkedOf = [](int k) { return k % 2 == 1; }, .click = [&](int k) { clicked.push_back(k); }});
+    ASSERT_EQ(boxes.size(), 4u);
+    EXPECT_EQ(std::vector<bool>({boxes[0]->isChecked(), boxes[1]->isChecked(), boxes[2]->isChecked(),
+                                 boxes[3]->isChecked()}),
+              std::vector<bool>({true, false, true, false}));
+    EXPECT_TRUE(clicked.empty());
+    boxes[1]->click();
+    EXPECT_EQ(clicked, std::vector<int>{4});
+}
+
 // Each bar shows its own position; the mirror stops once the twin's
 // position no longer changes, also when the twin's range is narrower.
 TEST_F(Builder, TwinsMirrorForOneStepWithinTheirOwnRanges) {
