@@ -284,8 +284,8 @@ TEST_F(PagesTest, LoggerBarsShowTheirOwnValueAndTheirButtonsRunTheIoControlHandl
     for (const auto& r : rows) {
         for (int v : {r.high, r.low, 5, r.high + 3, r.low - 1}) {
             r.bar->setValue(v);
-            EXPECT_EQ(r.edit->text().toInt(), std::clamp(v, r.low, r.high))
-                << r.bar->objectName().toStdString();
+            // Its own position; the twin on "IO control" (1..6) may pull the lines bar back to 6.
+            EXPECT_EQ(r.edit->text().toInt(), r.bar->value()) << r.bar->objectName().toStdString();
         }
     }
     // The twins on "IO control", where that page is built: the lines bar

@@ -90,17 +90,7 @@ class IOControlOtherTest : public WindowTest {
         return rec;
     }
 
-    // The "GPRS, FTP" page's twin of a bar; where that page is not built, a
-    // stand-in of its range, mirrored the way the window mirrors twins.
-    QScrollBar* GprsTwin(const char* name, const char* twin, int min, int max) {
-        if (auto* real = form->Controls().Get<QScrollBar>(name)) return real;
-        auto* bar = new QScrollBar(Qt::Horizontal, form->PageAt(PageIndex::GprsFtp));
-        bar->setObjectName(name);
-        bar->setRange(min, max);
-        form->Controls().Add(bar);
-        app::MirrorTwins(form->Controls(), {{twin, name}});
-        return bar;
-    }
+    QScrollBar* Bar(const std::string& name) { return qobject_cast<QScrollBar*>(C(name)); }
 
     Pty pty;
     app::OtherPage* other = nullptr;
@@ -333,13 +323,13 @@ TEST_F(IOControlOtherTest, TwinsAndTheFilterColumns) {
     ExpectPositions({"DFilterSB=7"});
     ExpectTexts({"DFilter=7", "DFilterD=7"});
 
-    QScrollBar* rate = GprsTwin("eSRateSB", "SRateSB", 0, 9);
+    QScrollBar* rate = Bar("eSRateSB");
     rate->setValue(7);
-    ExpectTexts({"SRate=7"});
+    ExpectTexts({"SRate=7", "eSRate=7"});
     SetValue("SRateSB", 2);
     EXPECT_EQ(rate->value(), 2);
 
-    QScrollBar* lines = GprsTwin("eDLoggerTmSB", "DLoggerTmSB", 1, 9);
+    QScrollBar* lines = Bar("eDLoggerTmSB");
     const struct {
         bool twin;  // the bar moved: the "GPRS, FTP" one or this page's
         int to, logger, other;
@@ -351,6 +341,7 @@ TEST_F(IOControlOtherTest, TwinsAndTheFilterColumns) {
         EXPECT_EQ(Value("DLoggerTmSB"), m.logger);
         EXPECT_EQ(lines->value(), m.other);
         EXPECT_EQ(Text("DLoggerTm"), std::to_string(m.logger));
+        EXPECT_EQ(Text("eDLoggerTm"), std::to_string(m.other));
     }
     Click("SetPulse");
     ExpectSent("SETTN2,6,00000000");
@@ -412,15 +403,16 @@ TEST_F(IOControlOtherTest, SettingsSurviveSaveAndRestart) {
     EXPECT_EQ(std::make_tuple(saved.DigitalFilter(), saved.TempTimeout(), saved.AnalogTimeout(),
                               saved.SampleRate(), saved.LoggerPeriod(), saved.OtherFlags()),
               std::make_tuple(7, 42, 3, 4, 5, std::string("MPEEEDDDDEEDEDE ")));
+    EXPECT_EQ(std::make_pair(saved.GprsSampleRate(), saved.GprsLoggerPeriod()),
+              std::make_pair(4, 5));  // twins
     for (int k = 1; k <= 8; ++k)
         EXPECT_EQ(saved.PulseLength(k), k) << k;
 
     auto& g = StartPages(false);
-    // The sampling rate ends with the "GPRS, FTP" page's stored value.
     ExpectPositions({"DFilterSB=7", "DFilterSBd=7", "TTimeout1SB=42", "ATimeout1SB=3", "PulseDsb8=8",
-                     "DLoggerTmSB=5", "SRateSB=" + std::to_string(saved.GprsSampleRate()), "oCheckBox4=0"});
+                     "DLoggerTmSB=5", "eDLoggerTmSB=5", "SRateSB=4", "eSRateSB=4", "oCheckBox4=0"});
     ExpectTexts({"DFilter=7", "DFilterD=7", "TTimeout1=42", "ATimeout1=03", "PulseD1=2", "PulseD8=16",
-                 "DLoggerTm=5", "StringStr1=" + std::string(kInitial)});
+                 "DLoggerTm=5", "SRate=4", "StringStr1=" + std::string(kInitial)});
     g.SaveSetting1Click();  // without "SET": the string as it was loaded
     EXPECT_EQ(Saved().OtherFlags(), "MPEEEDDDDEEDEDE ");
 }
