@@ -143,7 +143,7 @@ TEST(ModuleCommandsTest, AnalogInputs) {
 
 TEST(ModuleCommandsTest, TemperatureAndRuntime) {
     for (int t = -99; t <= 149; ++t) {
-        char want[8];
+        char want[16];
         std::snprintf(want, sizeof want, "%c%03d", t < 0 ? '-' : '+', t < 0 ? -t : t);
         EXPECT_EQ(SignedLevel(t), want) << t;
     }
