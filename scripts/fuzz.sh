@@ -21,24 +21,46 @@ CC=clang CXX=clang++ cmake -S . -B "$build" -DKT_FUZZ=ON -DKT_BUILD_GUI=OFF -DKT
 cmake --build "$build" -j "$jobs" --target fuzzers
 
 mkdir -p "$build/findings"
-failed=""
-total=0
-passed=0
-for seeds in fuzz/corpus/*/; do
-    name=$(basename "$seeds")
-    total=$((total + 1))
+
+# One target: fuzz for the given time; the exit status is the verdict.
+run_target() {
+    name=$1
+    seeds=fuzz/corpus/$name/
     work="$build/corpus/$name"
     mkdir -p "$work"
     dict=""
     if [ -f "fuzz/$name.dict" ]; then dict="-dict=fuzz/$name.dict"; fi
-    log="$build/$name.log"
     # shellcheck disable=SC2086
-    if "$build/fuzz/$name" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
-        -artifact_prefix="$build/findings/$name-" $dict "$work" "$seeds" >"$log" 2>&1; then
+    "$build/fuzz/$name" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
+        -artifact_prefix="$build/findings/$name-" $dict "$work" "$seeds" >"$build/$name.log" 2>&1
+    echo $? >"$build/$name.status"
+}
+
+# The targets run $jobs at a time (each libFuzzer process uses one core).
+names=""
+for seeds in fuzz/corpus/*/; do names="$names $(basename "$seeds")"; done
+running=0
+for name in $names; do
+    run_target "$name" &
+    running=$((running + 1))
+    if [ "$running" -ge "$jobs" ]; then
+        wait
+        running=0
+    fi
+done
+wait
+
+failed=""
+total=0
+passed=0
+for name in $names; do
+    total=$((total + 1))
+    log="$build/$name.log"
+    if [ "$(cat "$build/$name.status")" = 0 ]; then
         passed=$((passed + 1))
         runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
         cov=$(sed -n 's/^#[0-9]*[[:space:]]*DONE[[:space:]]*cov: \([0-9]*\).*/\1/p' "$log")
-        corpus=$(find "$work" -type f | wc -l)
+        corpus=$(find "$build/corpus/$name" -type f | wc -l)
         echo "fuzz: $name: ${runs:-?} runs in ${seconds} s, ${cov:-?} coverage points, $corpus inputs found"
     else
         failed="$failed $name"
