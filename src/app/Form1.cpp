@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/PortText.h"
 #include "app/SerialPortPage.h"
 #include "config/SettingsFile.h"
 #include "pages/AbonentsPage.h"
@@ -23,6 +22,7 @@
 #include "pages/SmsSchedulePage.h"
 #include "pages/TempCounterPage.h"
 #include "pages/TextSlotsPage.h"
+#include "serial/PortText.h"
 #include "serial/SerialBackend.h"
 
 namespace kt::app {

@@ -1,8 +1,8 @@
 #include "app/SerialPortPage.h"
 
 #include "app/Form1.h"
-#include "app/PortText.h"
 #include "serial/CommPortDriver.h"
+#include "serial/PortText.h"
 
 namespace kt::app {
 

@@ -2,11 +2,13 @@
 
 #include <array>
 
+#include "protocol/ControlRanges.h"
 #include "protocol/ModuleCommands.h"
 
 namespace kt::app {
 
 namespace cmd = kt::protocol::cmd;
+namespace range = kt::protocol::range;
 using kt::config::FieldId;
 
 namespace {
@@ -95,9 +97,10 @@ void Analog1to8Page::BuildTimeoutPanel() {
     b.Label({"ATimeoutLabel", {.x = 6, .y = 17, .w = 118, .h = 14}}, {.caption = "Analog Timeout Filter "});
     b.Label({"ATimeoutFromLabel", {.x = 126, .y = 17, .w = 10, .h = 14}}, {.caption = "0"});
     b.ScrollBar({"ATimeout1SBa", {.x = 138, .y = 16, .w = 120, .h = 16}},
-                {.min = 0, .max = 99, .accessible = "Analog Timeout Filter", .change = [this](int) {
-                     ATimeout1SBaChange();
-                 }});
+                {.min = range::kTimeout.min,
+                 .max = range::kTimeout.max,
+                 .accessible = "Analog Timeout Filter",
+                 .change = [this](int) { ATimeout1SBaChange(); }});
     b.Label({"ATimeoutToLabel", {.x = 260, .y = 17, .w = 16, .h = 14}}, {.caption = "99"});
     b.Edit({"ATimeout1a", {.x = 280, .y = 14, .w = 26, .h = 20}},
            {.text = "0", .maxLength = 2, .readOnly = true, .accessible = "Analog Timeout Filter value"});

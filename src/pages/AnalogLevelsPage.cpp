@@ -3,11 +3,13 @@
 #include <QRect>
 #include <initializer_list>
 
+#include "protocol/ControlRanges.h"
 #include "protocol/ModuleCommands.h"
 
 namespace kt::app {
 
 namespace cmd = kt::protocol::cmd;
+namespace range = kt::protocol::range;
 using kt::config::ConfigRecord;
 using kt::config::FieldId;
 
@@ -60,9 +62,10 @@ AnalogLevelsPage::AnalogLevelsPage(PageHost& host, kt::protocol::PageIndex index
              {.caption = "Maximum level "});
     b.Labels({"MaxFromLabel%1", first, last, InGroup(first, {8, 35, 20, 14})}, {.caption = "0%"});
     b.ScrollBars({name(&LevelGroupNames::maxBar), first, last, InGroup(first, {28, 34, 108, 16})},
-                 {.min = 0, .max = 99, .accessible = "Analog input %1 maximum", .change = [this](int n) {
-                      ScrollBarMaxChange(n);
-                  }});
+                 {.min = range::kAnalogLevel.min,
+                  .max = range::kAnalogLevel.max,
+                  .accessible = "Analog input %1 maximum",
+                  .change = [this](int n) { ScrollBarMaxChange(n); }});
     b.Labels({"MaxToLabel%1", first, last, InGroup(first, {138, 35, 24, 14})}, {.caption = "99%"});
     b.Edits({name(&LevelGroupNames::maxEdit), first, last, InGroup(first, {164, 32, 26, 20})},
             {.text = "0",
@@ -79,9 +82,10 @@ AnalogLevelsPage::AnalogLevelsPage(PageHost& host, kt::protocol::PageIndex index
                }});
     b.Labels({"MinFromLabel%1", first, last, InGroup(first, {8, 71, 20, 14})}, {.caption = "0%"});
     b.ScrollBars({name(&LevelGroupNames::minBar), first, last, InGroup(first, {28, 70, 108, 16})},
-                 {.min = 0, .max = 99, .accessible = "Analog input %1 minimum", .change = [this](int n) {
-                      ScrollBarMinChange(n);
-                  }});
+                 {.min = range::kAnalogLevel.min,
+                  .max = range::kAnalogLevel.max,
+                  .accessible = "Analog input %1 minimum",
+                  .change = [this](int n) { ScrollBarMinChange(n); }});
     b.Labels({"MinToLabel%1", first, last, InGroup(first, {138, 71, 24, 14})}, {.caption = "99%"});
     b.Edits({name(&LevelGroupNames::minEdit), first, last, InGroup(first, {164, 68, 26, 20})},
             {.text = "0",

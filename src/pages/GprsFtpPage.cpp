@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "protocol/ControlRanges.h"
 #include "protocol/ModuleCommands.h"
 
 namespace kt::app {
@@ -13,6 +14,7 @@ using kt::config::FieldId;
 using kt::protocol::cmd::GprsParameterRow;
 using kt::protocol::cmd::kGprsParameters;
 namespace cmd = kt::protocol::cmd;
+namespace range = kt::protocol::range;
 
 namespace {
 
@@ -148,10 +150,12 @@ void GprsFtpPage::BuildFiles() {
         void (GprsFtpPage::*change)();
     };
     const FileRow rows[] = {
-        {&GprsFtpPage::eSRateSB, &GprsFtpPage::eSRate, "eSRateSB", "eSRate", "Button9", "Sampling Rate", 0, 9,
-         kSampleLegend, "bSRateClick", &GprsFtpPage::eSRateSBChange},
+        {&GprsFtpPage::eSRateSB, &GprsFtpPage::eSRate, "eSRateSB", "eSRate", "Button9", "Sampling Rate",
+         range::kSampleRate.min, range::kSampleRate.max, kSampleLegend, "bSRateClick",
+         &GprsFtpPage::eSRateSBChange},
         {&GprsFtpPage::eDLoggerTmSB, &GprsFtpPage::eDLoggerTm, "eDLoggerTmSB", "eDLoggerTm", "Button10",
-         "Lines in file", 1, 9, kLinesLegend, "bDLperiodClick", &GprsFtpPage::eDLoggerTmSBChange},
+         "Lines in file", range::kLinesInFile.min, range::kLinesInFile.max, kLinesLegend, "bDLperiodClick",
+         &GprsFtpPage::eDLoggerTmSBChange},
     };
     int y = 20;
     for (const FileRow& r : rows) {

@@ -2,11 +2,14 @@
 
 #include <array>
 
+#include "protocol/ControlRanges.h"
+
 namespace kt::app {
 
 using kt::config::ConfigRecord;
 using kt::config::FieldId;
 namespace cmd = kt::protocol::cmd;
+namespace range = kt::protocol::range;
 
 namespace {
 
@@ -92,10 +95,10 @@ void IOControlPage::BuildParameters() {
         p.y += dy;
         return p;
     };
-    b.ScrollBars({"PulseDsb%1", 1, 8, pulse(kBarX, kBarW)},
-                 {.min = 0, .max = 9, .accessible = "Output %1 pulse length", .change = [this](int k) {
-                      PulseDsbChange(k);
-                  }});
+    b.ScrollBars({"PulseDsb%1", 1, 8, pulse(kBarX, kBarW)}, {.min = range::kPulse.min,
+                                                             .max = range::kPulse.max,
+                                                             .accessible = "Output %1 pulse length",
+                                                             .change = [this](int k) { PulseDsbChange(k); }});
     b.Edits({"PulseD%1", 1, 8, pulse(kEditX, kEditW, -2)},
             {.text = "0", .readOnly = true, .recolour = true, .accessible = "Output %1 pulse length value"});
     b.Labels({"PulseLabel%1", 1, 8, pulse(8, 84, 1)}, {.caption = "Output %1 pulse ", .buddy = "PulseDsb%1"});
@@ -103,9 +106,11 @@ void IOControlPage::BuildParameters() {
     b.Labels({"PulseDsbHigh%1", 1, 8, pulse(200, 12, 1)}, {.caption = "9"});
 
     b.Label({"LoggerTitle", {.x = 8, .y = 222, .w = 270, .h = 16}}, {.caption = "Data Logger parameter"});
-    b.ScrollBar(
-        {"SRateSB", {.x = kBarX, .y = 246, .w = kBarW, .h = 17}},
-        {.min = 0, .max = 9, .accessible = "Sample rate", .change = [this](int) { SRateSBChange(); }});
+    b.ScrollBar({"SRateSB", {.x = kBarX, .y = 246, .w = kBarW, .h = 17}},
+                {.min = range::kSampleRate.min,
+                 .max = range::kSampleRate.max,
+                 .accessible = "Sample rate",
+                 .change = [this](int) { SRateSBChange(); }});
     b.Edit({"SRate", {.x = kEditX, .y = 244, .w = kEditW, .h = 21}},
            {.text = "0", .readOnly = true, .recolour = true, .accessible = "Sample rate value"});
     b.Label({"SRateLabel", {.x = 8, .y = 247, .w = 84, .h = 16}},
@@ -115,9 +120,11 @@ void IOControlPage::BuildParameters() {
              {.caption = "WR", .accessible = "Write sample rate", .click = [this](int) { bSRateClick(); }});
 
     b.ScrollBar({"DLoggerTmSB", {.x = kBarX, .y = 276, .w = kBarW, .h = 17}},
-                {.min = 1, .max = 6, .position = 1, .accessible = "Logger period", .change = [this](int) {
-                     DLoggerTmSBChange();
-                 }});
+                {.min = range::kLoggerPeriod.min,
+                 .max = range::kLoggerPeriod.max,
+                 .position = range::kLoggerPeriod.min,
+                 .accessible = "Logger period",
+                 .change = [this](int) { DLoggerTmSBChange(); }});
     b.Edit({"DLoggerTm", {.x = kEditX, .y = 274, .w = kEditW, .h = 21}},
            {.text = "0", .readOnly = true, .recolour = true, .accessible = "Logger period value"});
     b.Label({"DLoggerTmLabel", {.x = 8, .y = 270, .w = 84, .h = 16}},
@@ -136,9 +143,10 @@ void IOControlPage::BuildFilter() {
     QWidget* panel = Builder().Panel({"FilterPanel", {.x = 8, .y = 342, .w = 536, .h = 34}});
     auto b = Builder().In(panel);
     b.ScrollBar({"DFilterSBd", {.x = 172, .y = 9, .w = 150, .h = 17}},
-                {.min = 0, .max = 9, .accessible = "Digital Input Signal Filter", .change = [this](int) {
-                     DFilterSBdChange();
-                 }});
+                {.min = range::kDigitalFilter.min,
+                 .max = range::kDigitalFilter.max,
+                 .accessible = "Digital Input Signal Filter",
+                 .change = [this](int) { DFilterSBdChange(); }});
     b.Edit({"DFilterD", {.x = 340, .y = 7, .w = 30, .h = 21}},
            {.text = "0", .readOnly = true, .accessible = "Digital Input Signal Filter value"});
     b.Label({"DFilterSBdLabel", {.x = 8, .y = 10, .w = 150, .h = 16}},

@@ -1,5 +1,6 @@
 #include "pages/OtherPage.h"
 
+#include "protocol/ControlRanges.h"
 #include "protocol/ModuleCommands.h"
 
 namespace kt::app {
@@ -7,6 +8,7 @@ namespace kt::app {
 using kt::config::ConfigRecord;
 using kt::config::FieldId;
 namespace cmd = kt::protocol::cmd;
+namespace range = kt::protocol::range;
 
 namespace {
 
@@ -87,30 +89,31 @@ void OtherPage::BuildTimeouts() {
         const char* edit;
         const char* caption;  // the label's text
         const char* name;     // the accessible name
-        int max;
+        range::Range range;
         void (OtherPage::*change)();
     } rows[] = {
-        {"TTimeout1SB", "TTimeout1", "Temp. Timeout Filter ", "Temp. Timeout Filter", 99,
+        {"TTimeout1SB", "TTimeout1", "Temp. Timeout Filter ", "Temp. Timeout Filter", range::kTimeout,
          &OtherPage::TTimeout1SBChange},
-        {"ATimeout1SB", "ATimeout1", "Analog Timeout Filter ", "Analog Timeout Filter", 99,
+        {"ATimeout1SB", "ATimeout1", "Analog Timeout Filter ", "Analog Timeout Filter", range::kTimeout,
          &OtherPage::ATimeout1SBChange},
-        {"DFilterSB", "DFilter", "Digital Input Signal Filter", "Digital Input Signal Filter", 9,
-         &OtherPage::DFilterSBChange},
+        {"DFilterSB", "DFilter", "Digital Input Signal Filter", "Digital Input Signal Filter",
+         range::kDigitalFilter, &OtherPage::DFilterSBChange},
     };
     int y = 20;
     for (const auto& r : rows) {
         const std::string bar = r.bar;
         b.ScrollBar({bar, {.x = 176, .y = y, .w = 120, .h = 17}},
-                    {.min = 0, .max = r.max, .accessible = r.name, .change = [this, change = r.change](int) {
-                         (this->*change)();
-                     }});
+                    {.min = r.range.min,
+                     .max = r.range.max,
+                     .accessible = r.name,
+                     .change = [this, change = r.change](int) { (this->*change)(); }});
         b.Edit({r.edit, {.x = 322, .y = y - 2, .w = 34, .h = 21}},
                {.text = "0", .readOnly = true, .accessible = QString(r.name) + " value"});
         b.Label({bar + "Label", {.x = 8, .y = y + 1, .w = 150, .h = 16}},
                 {.caption = r.caption, .buddy = bar});
         b.Label({bar + "Low", {.x = 160, .y = y + 1, .w = 14, .h = 16}}, {.caption = "0"});
         b.Label({bar + "High", {.x = 300, .y = y + 1, .w = 18, .h = 16}},
-                {.caption = QString::number(r.max)});
+                {.caption = QString::number(r.range.max)});
         y += 26;
     }
     b.Button({"SetTimeoutFilter", {.x = 8, .y = 98, .w = 140, .h = 25}},

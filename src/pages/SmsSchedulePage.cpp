@@ -3,11 +3,14 @@
 #include <QSlider>
 #include <QStyle>
 
+#include "protocol/ControlRanges.h"
+
 namespace kt::app {
 
 using kt::config::ConfigRecord;
 using kt::config::FieldId;
 namespace cmd = kt::protocol::cmd;
+namespace range = kt::protocol::range;
 
 namespace {
 
@@ -31,9 +34,11 @@ SmsSchedulePage::SmsSchedulePage(PageHost& host) : Page(host, kt::protocol::Page
     b.Button({"SetShedule", {.x = 336, .y = 52, .w = 75, .h = 25}},
              {.caption = "SET", .click = [this](int) { SetSheduleClick(); }});
 
-    b.TrackBars(
-        {"TrackBar%1", 1, kHours, {.x = kBarX, .y = kBarY, .w = kBarWidth, .h = 30, .dy = kBarStep}},
-        {.min = 0, .max = 23, .accessible = "Send hour %1", .change = [this](int n) { TrackBarChange(n); }});
+    b.TrackBars({"TrackBar%1", 1, kHours, {.x = kBarX, .y = kBarY, .w = kBarWidth, .h = 30, .dy = kBarStep}},
+                {.min = range::kScheduleHour.min,
+                 .max = range::kScheduleHour.max,
+                 .accessible = "Send hour %1",
+                 .change = [this](int n) { TrackBarChange(n); }});
     b.Checks({"CheckBoxS%1",
               1,
               kHours,

@@ -3,11 +3,13 @@
 #include <QColor>
 #include <QPalette>
 
+#include "protocol/ControlRanges.h"
 #include "protocol/ModuleCommands.h"
 
 namespace kt::app {
 
 namespace cmd = kt::protocol::cmd;
+namespace range = kt::protocol::range;
 using kt::config::ConfigRecord;
 using kt::config::FieldId;
 
@@ -75,7 +77,7 @@ void TempCounterPage::BuildTemperatureGroups() {
               3,
               {.of = [](int n) { return QRect(GroupOrigin(n), QSize(kGroupWidth, kGroupHeight)); }}},
              {.caption = "TEMPERATURE INPUT %1 (Smartec SMT160-30 / SMT172)"});
-    const BarSpec bar{.min = -99, .max = 149, .largeStep = 10};
+    const BarSpec bar{.min = range::kTempLevel.min, .max = range::kTempLevel.max, .largeStep = 10};
 
     // Upper bar: the maximum; lower bar: the minimum.
     b.Labels({"TMaxLevelLabel%1", 1, 3, InGroup({8, 19, 84, 14})}, {.caption = "Maximum level "});
@@ -132,9 +134,10 @@ void TempCounterPage::BuildTimeoutPanel() {
     b.Label({"TTimeoutLabel", {.x = 6, .y = 17, .w = 114, .h = 14}}, {.caption = "Temp. Timeout Filter "});
     b.Label({"TTimeoutFromLabel", {.x = 122, .y = 17, .w = 10, .h = 14}}, {.caption = "0"});
     b.ScrollBar({"TTimeout1SBt", {.x = 134, .y = 16, .w = 124, .h = 16}},
-                {.min = 0, .max = 99, .accessible = "Temp. Timeout Filter", .change = [this](int) {
-                     TTimeout1SBtChange();
-                 }});
+                {.min = range::kTimeout.min,
+                 .max = range::kTimeout.max,
+                 .accessible = "Temp. Timeout Filter",
+                 .change = [this](int) { TTimeout1SBtChange(); }});
     b.Label({"TTimeoutToLabel", {.x = 260, .y = 17, .w = 18, .h = 14}}, {.caption = "99"});
     b.Edit({"TTimeout1t", {.x = 282, .y = 14, .w = 26, .h = 20}},
            {.text = "0", .maxLength = 2, .readOnly = true, .accessible = "Temp. Timeout Filter value"});

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "protocol/ControlRanges.h"
+
 namespace kt::protocol::cmd {
 namespace {
 
@@ -460,7 +462,8 @@ ScheduleView DecodeSchedule(std::string_view stored) {
         if (!IsDigit(a) || !IsDigit(b)) continue;
         const int v = (a - '0') * 10 + (b - '0');
         // The first pair may hold an interval code ("33"): no hour, bar at 0.
-        view.hours[static_cast<size_t>(k - 1)] = k == 1 && v >= 24 ? 0 : std::min(v, 23);
+        view.hours[static_cast<size_t>(k - 1)] =
+            k == 1 && v > range::kScheduleHour.max ? 0 : range::kScheduleHour.Limit(v);
     }
     const auto letter = std::find(kTypeLetters.begin(), kTypeLetters.end(), s[0]);
     view.type = letter == kTypeLetters.end() ? 4 : static_cast<int>(letter - kTypeLetters.begin());

@@ -269,6 +269,7 @@ struct ScheduleControls {
     int timeout = 0;  // RadioGroup1: 0 "Hours", 1 "10 min", 2 "20 min", 3 "30 min", 4 "other"
     std::array<bool, 4> enabled{};  // CheckBoxS1..CheckBoxS4
     std::array<int, 4> hour{};      // TrackBar1..TrackBar4
+    friend bool operator==(const ScheduleControls&, const ScheduleControls&) = default;
 };
 // Immediate edits of the schedule text; an empty text stays empty. A
 // non-empty text shorter than 9 characters is filled with blanks first.

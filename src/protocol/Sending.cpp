@@ -5,31 +5,13 @@
 
 #include "gsm/PduCodec.h"
 #include "protocol/Engine.h"
+#include "protocol/Framing.h"
 
 namespace kt::protocol {
-namespace {
-
-constexpr const char* kModulePrefix = "              SETUP:";  // 14 blanks
-constexpr size_t kMaxFill = 32;
-
-bool StartsWith5(const std::string& s, const char* a, const char* b) {
-    return s.compare(0, 5, a) == 0 || s.compare(0, 5, b) == 0;
-}
-
-// Pads the text-slot and input-name commands to the width the module reads.
-std::string FillToWidth(std::string command) {
-    if (StartsWith5(command, "SETTX", "GETTX") && command.size() < 48)
-        command.append(std::min<size_t>(48 - command.size(), kMaxFill), ' ');
-    if (StartsWith5(command, "SETTI", "GETTI") && command.size() < 23)
-        command.append(std::min<size_t>(23 - command.size(), kMaxFill), ' ');
-    return command;
-}
-
-}  // namespace
 
 bool ProtocolEngine::SendSMS(const std::string& command) {
     window_.SetBusyCursor(true);
-    const std::string text = FillToWidth(command) + '\r';
+    const std::string text = CommandLine(command);
 
     if (window_.SmsModeChecked()) {
         if (text.size() > kMaxSmsCommandLength) {
@@ -70,13 +52,9 @@ bool ProtocolEngine::SendSMS(const std::string& command) {
         return written;
     }
 
-    bool written = true;
-    if (!RawMode) written &= SendStrings(kModulePrefix, 20);
-    written &= SendStrings(text, static_cast<int>(text.size()));
-    if (!RawMode) {
-        const uint8_t nul = 0;
-        written &= port_.WriteBuffer(&nul, 1) == 1;
-    }
+    // Byte by byte, as every sender writes: prefix, command line, NUL.
+    const std::string frame = DirectFrame(command, RawMode);
+    const bool written = SendStrings(frame, static_cast<int>(frame.size()));
     SerialTimeSetting();
     port_.SetPollingDelay(4000);
     return written;

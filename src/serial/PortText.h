@@ -7,17 +7,18 @@
 
 #include "serial/CommPortDriver.h"
 
-namespace kt::app {
+namespace kt::serial {
 
 // The device of "Com n" in the working directory (see serial/PortNames.h).
 std::string PortDevicePath(int n, const std::filesystem::path& workDir);
 // "Com3 -> /dev/pts/4": the entry and the device it finally refers to.
 std::string PortEntryText(int n, const std::filesystem::path& workDir);
 // "COM1 -> /dev/pts/3 open: 2400 8N1".
-std::string OpenPortText(const kt::serial::TCommPortDriver& port);
-// "COM5 -> /dev/ttyS4: cannot open: no such device".
-std::string OpenFailureText(const kt::serial::TCommPortDriver& port);
+std::string OpenPortText(const TCommPortDriver& port);
+// "COM5 -> /dev/ttyS4: cannot open: no such device" (the window's status bar and
+// kt4470ctl send say why a port did not open in the same words).
+std::string OpenFailureText(const TCommPortDriver& port);
 // "COM1 -> /dev/pts/3: line lost (...); the port is closed, pick it again to reopen it".
-std::string LineLostText(const kt::serial::TCommPortDriver& port, const std::string& reason);
+std::string LineLostText(const TCommPortDriver& port, const std::string& reason);
 
-}  // namespace kt::app
+}  // namespace kt::serial

@@ -1,17 +1,17 @@
-#include "app/PortText.h"
+#include "serial/PortText.h"
 
 #include "serial/PortNames.h"
 
-namespace kt::app {
-
-using namespace kt::serial;
+namespace kt::serial {
 
 namespace {
 
 // "COM<n> -> device" for the driver's current port; n is taken from the
-// entry's file name when the driver holds a custom name.
+// entry's file name when the driver holds a custom name. A custom name that
+// is no link (a device given as it is) is shown alone.
 std::string PortHead(const TCommPortDriver& port) {
     const std::string device = ResolvedDevice(port.PortName());
+    if (port.Port() == pnCustom && device == port.PortName()) return device;
     std::string name = port.Port() != pnCustom ? "COM" + std::to_string(static_cast<int>(port.Port()))
                                                : std::filesystem::path(port.PortName()).filename().string();
     if (name == device) return device;
@@ -76,4 +76,4 @@ std::string LineLostText(const TCommPortDriver& port, const std::string& reason)
            "; the port is closed, pick it again to reopen it";
 }
 
-}  // namespace kt::app
+}  // namespace kt::serial

@@ -1,0 +1,34 @@
+#include "protocol/Framing.h"
+
+#include <algorithm>
+
+namespace kt::protocol {
+namespace {
+
+constexpr size_t kMaxFill = 32;
+
+bool StartsWith5(std::string_view s, std::string_view a, std::string_view b) {
+    return s.substr(0, 5) == a || s.substr(0, 5) == b;
+}
+
+}  // namespace
+
+std::string FilledCommand(std::string_view command) {
+    std::string filled(command);
+    if (StartsWith5(filled, "SETTX", "GETTX") && filled.size() < 48)
+        filled.append(std::min<size_t>(48 - filled.size(), kMaxFill), ' ');
+    if (StartsWith5(filled, "SETTI", "GETTI") && filled.size() < 23)
+        filled.append(std::min<size_t>(23 - filled.size(), kMaxFill), ' ');
+    return filled;
+}
+
+std::string CommandLine(std::string_view command) {
+    return FilledCommand(command) + '\r';
+}
+
+std::string DirectFrame(std::string_view command, bool raw) {
+    if (raw) return CommandLine(command);
+    return std::string(kModulePrefix) + CommandLine(command) + '\0';
+}
+
+}  // namespace kt::protocol
