@@ -11,10 +11,13 @@
 
 namespace kt::ctl {
 
-int RunPdu(const std::vector<std::string>& args);  // pdu_verbs.cpp
-int RunCfg(const std::vector<std::string>& args);  // cfg_verbs.cpp
+int RunPdu(const std::vector<std::string>& args);       // pdu_verbs.cpp
+int RunCfg(const std::vector<std::string>& args);       // cfg_verbs.cpp
+int RunCommands(const std::vector<std::string>& args);  // provision_verbs.cpp
+int RunSend(const std::vector<std::string>& args);      // provision_verbs.cpp
 void PrintPduHelp(FILE* out);
 void PrintCfgHelp(FILE* out);
+void PrintProvisionHelp(FILE* out);
 
 // One NAME=VALUE or NAME[n]=VALUE argument of "cfg set", checked against the
 // field (cfg_verbs.cpp).

@@ -11,11 +11,13 @@ namespace {
 
 void PrintUsage(FILE* out) {
     std::fputs(
-        "usage: kt4470ctl <group> <verb> [arguments]\n"
+        "usage: kt4470ctl pdu|cfg <verb> [arguments]\n"
+        "       kt4470ctl commands|send [arguments]\n"
         "\n",
         out);
     kt::ctl::PrintPduHelp(out);
     kt::ctl::PrintCfgHelp(out);
+    kt::ctl::PrintProvisionHelp(out);
 }
 
 }  // namespace
@@ -34,6 +36,8 @@ int main(int argc, char** argv) {
     std::vector<std::string> rest(args.begin() + 1, args.end());
     if (group == "pdu") return kt::ctl::RunPdu(rest);
     if (group == "cfg") return kt::ctl::RunCfg(rest);
+    if (group == "commands") return kt::ctl::RunCommands(rest);
+    if (group == "send") return kt::ctl::RunSend(rest);
     std::fprintf(stderr, "kt4470ctl: unknown command '%s' (try --help)\n", kt::ctl::Escape(group).c_str());
     return 2;
 }

@@ -1,0 +1,125 @@
+#include "LineSender.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <thread>
+
+#include "protocol/Framing.h"
+#include "serial/PortText.h"
+
+namespace kt::ctl {
+
+using namespace kt::serial;
+
+namespace {
+
+// Between two looks at the line while an answer is awaited.
+constexpr int64_t kPollStepUs = 1000;
+
+// n of "COMn" or "Com n" (either case), 0 for anything else.
+int ComNumber(const std::string& port) {
+    if (port.size() < 4) return 0;
+    std::string head = port.substr(0, 3);
+    std::transform(head.begin(), head.end(), head.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (head != "com") return 0;
+    size_t i = 3;
+    if (port[i] == ' ') ++i;
+    if (i == port.size() || port.size() - i > 2) return 0;
+    int n = 0;
+    for (; i < port.size(); ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(port[i]))) return 0;
+        n = n * 10 + (port[i] - '0');
+    }
+    return n >= 1 && n <= 16 ? n : 0;
+}
+
+}  // namespace
+
+LineSender::LineSender() {
+    driver_.OnReceiveData = [this](TCommPortDriver*, const void* data, uint32_t size) {
+        receivedUs_ = NowUs();
+        rule_.Received(std::string_view(static_cast<const char*>(data), size), receivedUs_ / 1000);
+    };
+    driver_.OnLineLost = [this](TCommPortDriver* sender, const std::string& reason) {
+        lost_ = true;
+        lostReason_ = LineLostText(*sender, reason);
+    };
+}
+
+LineSender::~LineSender() {
+    driver_.OnReceiveData = nullptr;
+    driver_.OnLineLost = nullptr;
+    driver_.ClosePort();
+}
+
+int64_t LineSender::NowUs() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+bool LineSender::Open(const LineOptions& o, std::string& reason) {
+    rule_ = protocol::AnswerRule(o.timeoutMs);
+    // As the window sets its port up: 8 data bits, 1 stop bit, no flow
+    // control, DTR left alone, the time-outs of a sent command.
+    const int n = ComNumber(o.port);
+    if (n > 0)
+        driver_.SetPort(static_cast<TPortNumber>(n));
+    else
+        driver_.SetPortName(o.port);
+    driver_.SetDataBits(db8BITS);
+    driver_.SetParity(o.parityEven ? ptEVEN : ptNONE);
+    driver_.SetStopBits(sb1BITS);
+    driver_.SetHwFlow(hfNONE);
+    driver_.SetSwFlow(sfNONE);
+    driver_.SetEnableDTROnOpen(false);
+    driver_.SetCheckLineStatus(false);
+    driver_.SetInBufSize(8192);
+    driver_.SetOutBufSize(8192);
+    driver_.SetOutputTimeout(1500);
+    driver_.SetBaudRateValue(o.rate);
+    for (int r = br110; r <= br256000; ++r)
+        if (BaudRateOf(static_cast<TBaudRate>(r)) == o.rate) driver_.SetBaudRate(static_cast<TBaudRate>(r));
+    if (driver_.OpenPort()) return true;
+    reason = OpenFailureText(driver_);
+    return false;
+}
+
+void LineSender::Poll() {
+    driver_.Poll();
+}
+
+CommandResult LineSender::Send(const std::string& command) {
+    CommandResult r;
+    r.startUs = NowUs();
+    if (lost_ || !driver_.IsOpen()) {
+        r.writtenUs = r.doneUs = r.startUs;
+        return r;
+    }
+    const std::string frame = protocol::DirectFrame(command);
+    r.sent = driver_.WriteBuffer(frame.data(), static_cast<uint32_t>(frame.size())) == frame.size();
+    r.writtenUs = NowUs();
+    rule_.Start(r.writtenUs / 1000);
+    if (!r.sent) {
+        r.doneUs = r.writtenUs;
+        return r;
+    }
+    for (;;) {
+        Poll();
+        const int64_t now = NowUs();
+        const auto state = rule_.At(now / 1000);
+        // A line gone while the answer fell quiet still brought that answer.
+        if (state != protocol::AnswerRule::State::Waiting || !driver_.IsOpen()) {
+            r.answered = !rule_.Answer().empty();
+            r.answer = rule_.Answer();
+            r.lastByteUs = receivedUs_;
+            r.doneUs = now;
+            return r;
+        }
+        const int64_t waitUs = std::min<int64_t>(kPollStepUs, rule_.MsUntilDecision(now / 1000) * 1000);
+        std::this_thread::sleep_for(std::chrono::microseconds(std::max<int64_t>(waitUs, 100)));
+    }
+}
+
+}  // namespace kt::ctl

@@ -1,0 +1,61 @@
+// One module on a serial line, commands sent one by one in direct mode: each
+// framed as the window frames it, written through the project's driver, and
+// its answer awaited with the terminal's answer rule. Used by
+// "kt4470ctl send" and by the provisioning benchmark.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "protocol/AnswerRule.h"
+#include "serial/CommPortDriver.h"
+
+namespace kt::ctl {
+
+struct LineOptions {
+    std::string port;  // a device path, or "COMn" / "Com n" as the window maps it
+    uint32_t rate = 2400;
+    bool parityEven = false;
+    int64_t timeoutMs = protocol::AnswerRule::kDefaultTimeoutMs;
+};
+
+// What became of one command. Times in microseconds of a monotonic clock.
+struct CommandResult {
+    bool sent = false;      // every byte of the frame was handed to the line
+    bool answered = false;  // at least one byte came back, then the line fell quiet
+    std::string answer;
+    int64_t startUs = 0;     // before framing
+    int64_t writtenUs = 0;   // the frame written
+    int64_t lastByteUs = 0;  // the answer's last byte arrived (answered only)
+    int64_t doneUs = 0;      // the answer rule decided
+};
+
+class LineSender {
+  public:
+    LineSender();
+    ~LineSender();
+
+    // Opens the line ("COMn" and "Com n", n 1..16, as the window maps them,
+    // anything else as a device path); false with the window's reason (no such device,
+    // permission with the dialout hint, in use) in `reason`.
+    bool Open(const LineOptions& options, std::string& reason);
+    // Sends one command and waits for its answer. Once the line is lost,
+    // nothing more is sent.
+    CommandResult Send(const std::string& command);
+
+    bool LineLost() const { return lost_; }
+    const std::string& LostReason() const { return lostReason_; }
+
+    static int64_t NowUs();
+
+  private:
+    void Poll();
+
+    serial::TCommPortDriver driver_;
+    protocol::AnswerRule rule_;
+    int64_t receivedUs_ = 0;
+    bool lost_ = false;
+    std::string lostReason_;
+};
+
+}  // namespace kt::ctl
