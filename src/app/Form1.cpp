@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/ModuleSettingsOf.h"
+#include "app/ProvisioningRun.h"
 #include "app/SerialPortPage.h"
 #include "config/SettingsFile.h"
 #include "pages/AbonentsPage.h"
@@ -85,6 +87,7 @@ TForm1::TForm1(FormOptions options, QWidget* parent)
     d.SetOutputTimeout(200);
     d.OnReceiveData = [this](TCommPortDriver* sender, const void* bytes, uint32_t size) {
         engine_->CommPortDriver1ReceiveData(sender, bytes, size);
+        if (provisioning_) provisioning_->Received(bytes, size);
     };
     d.OnReceivePacket = d.OnReceiveData;
     d.OnLineLost = [this](TCommPortDriver* sender, const std::string& reason) {
@@ -100,6 +103,8 @@ TForm1::TForm1(FormOptions options, QWidget* parent)
 }
 
 TForm1::~TForm1() {
+    delete provisioning_;
+    provisioning_ = nullptr;
     Timer1.stop();
     CommPortDriver1.OnReceiveData = nullptr;
     CommPortDriver1.OnReceivePacket = nullptr;
@@ -226,6 +231,23 @@ void TForm1::BuildMenus() {
     SaveSetting1->setObjectName("SaveSetting1");
     connect(SaveSetting1, &QAction::triggered, this, [this] { SaveSetting1Click(); });
     registry_.AddHandler("SaveSetting1Click", [this] { SaveSetting1Click(); });
+
+    WriteAllSettings1 = option->addAction("Write All Settings to Module...");
+    WriteAllSettings1->setObjectName("WriteAllSettings1");
+    connect(WriteAllSettings1, &QAction::triggered, this, [this] { WriteAllSettings1Click(); });
+    registry_.AddHandler("WriteAllSettings1Click", [this] { WriteAllSettings1Click(); });
+    option->setToolTipsVisible(true);  // the item says why it is disabled
+    connect(mainPage->SMSmode, &QCheckBox::toggled, this, [this] { UpdateWriteAllAction(); });
+    UpdateWriteAllAction();
+}
+
+void TForm1::UpdateWriteAllAction() {
+    const bool sms = SmsModeChecked();
+    WriteAllSettings1->setEnabled(!sms);
+    WriteAllSettings1->setToolTip(
+        sms ? "Not in SMS mode: every command would go as an SMS of its own; switch SMS mode off and "
+              "connect the module directly"
+            : "Send every page's settings to the module, one command after another");
 }
 
 void TForm1::ConnectTwins() {
@@ -365,6 +387,17 @@ void TForm1::ExitBtnClick() {
 
 void TForm1::SaveSetting1Click() {
     SaveCFGFile();
+}
+
+void TForm1::WriteAllSettings1Click() {
+    if (provisioning_ || SmsModeChecked()) return;
+    provisioning_ =
+        new ProvisioningRun(*this, kt::protocol::ProvisioningCommands(ModuleSettingsOf(*this)), this);
+    connect(provisioning_, &ProvisioningRun::Done, this, [this] {
+        provisioning_->deleteLater();
+        provisioning_ = nullptr;
+    });
+    provisioning_->Start();
 }
 
 void TForm1::KTM447QD1Click() {

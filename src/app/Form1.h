@@ -33,6 +33,7 @@
 namespace kt::app {
 
 class MainPage;
+class ProvisioningRun;
 class SerialPortPage;
 
 // Shows one modal message box (text, caption, icon, OK).
@@ -81,6 +82,11 @@ class TForm1 : public QMainWindow, public kt::protocol::IWindow, public PageHost
     void TestBtnClick();
     void ExitBtnClick();
     void SaveSetting1Click();
+    // "Write All Settings to Module...": every page's write command for what
+    // the window shows, sent one by one (direct mode only).
+    void WriteAllSettings1Click();
+    // The run under way, if any.
+    ProvisioningRun* Provisioning() const { return provisioning_; }
     // The "KTM447QD-RT" menu item: flips the stored alternate module option
     // and applies its layout.
     void KTM447QD1Click();
@@ -160,6 +166,7 @@ class TForm1 : public QMainWindow, public kt::protocol::IWindow, public PageHost
     QAction* Exit1 = nullptr;
     QAction* KTM447QD1 = nullptr;
     QAction* SaveSetting1 = nullptr;
+    QAction* WriteAllSettings1 = nullptr;
     QTimer Timer1;
 
     MainPage* mainPage = nullptr;
@@ -175,6 +182,9 @@ class TForm1 : public QMainWindow, public kt::protocol::IWindow, public PageHost
     void ConnectTwins();
     // The window's own rows of loading and saving.
     void AddSettings(SettingsTable& table);
+    // "Write All Settings" only in direct mode: one command a turn, each
+    // answered before the next, is no way to send 200 SMS.
+    void UpdateWriteAllAction();
 
     // Record values no control shows, held from loading for the next save.
     struct Carried {
@@ -192,6 +202,7 @@ class TForm1 : public QMainWindow, public kt::protocol::IWindow, public PageHost
     const kt::protocol::IClock* clock_;
     MessagePresenter showMessage_;
     std::unique_ptr<kt::protocol::ProtocolEngine> engine_;
+    ProvisioningRun* provisioning_ = nullptr;
     bool busy_ = false;
     bool shownOnce_ = false;
 };

@@ -132,6 +132,9 @@ class ProtocolEngine {
 
     // ---- Periodic timer -----------------------------------------------------
     void Timer1Timer();
+    // Direct mode: the reply waiting is shown now, as the next tick would show
+    // it (the showing page's values, the reply memo).
+    void ShowReplyNow();
     void ReadAllStepAction();
 
     // ---- Modem operations (AT commands to the PC's modem) ------------------

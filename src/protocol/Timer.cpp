@@ -79,12 +79,10 @@ void ProtocolEngine::Timer1Timer() {
                 }
             }
         }
+        AppendReplyToMemo();
     } else {
-        for (const auto& [name, value] : PageReplyParser())
-            window_.SetControlText(name, value);
+        ShowReplyNow();
     }
-
-    AppendReplyToMemo();
 
     if (ReplyArrived) ++ReplyIdleTicks;
     if (ReplyIdleTicks > 0) {
@@ -93,6 +91,12 @@ void ProtocolEngine::Timer1Timer() {
         ReplyIdleTicks = 0;
         ReplyArrived = false;
     }
+}
+
+void ProtocolEngine::ShowReplyNow() {
+    for (const auto& [name, value] : PageReplyParser())
+        window_.SetControlText(name, value);
+    AppendReplyToMemo();
 }
 
 void ProtocolEngine::AppendReplyToMemo() {

@@ -73,7 +73,7 @@ TEST_F(Composition, SharedControlsAndMenusByName) {
     EXPECT_TRUE(f.Status->isReadOnly());
     EXPECT_TRUE(f.mainPage->DeleteSMS->isHidden());
 
-    // Menus: File -> Exit; Option -> KTM447QD-RT (hidden), Save Setting.
+    // Menus: File -> Exit; Option -> KTM447QD-RT (hidden), Save Setting, Write All Settings to Module...
     const auto menus = f.menuBar()->findChildren<QMenu*>(Qt::FindDirectChildrenOnly);
     std::vector<std::string> titles;
     for (auto* a : f.menuBar()->actions())
@@ -85,12 +85,14 @@ TEST_F(Composition, SharedControlsAndMenusByName) {
     ASSERT_EQ(file->actions().size(), 1);
     EXPECT_EQ(file->actions()[0]->text().toStdString(), "Exit");
     EXPECT_EQ(file->actions()[0]->objectName().toStdString(), "Exit1");
-    ASSERT_EQ(option->actions().size(), 2);
+    ASSERT_EQ(option->actions().size(), 3);
     EXPECT_EQ(option->actions()[0]->objectName().toStdString(), "KTM447QD1");
     EXPECT_EQ(option->actions()[0]->text().toStdString(), "KTM447QD-RT");
     EXPECT_FALSE(option->actions()[0]->isVisible());
     EXPECT_EQ(option->actions()[1]->objectName().toStdString(), "SaveSetting1");
     EXPECT_EQ(option->actions()[1]->text().toStdString(), "Save Setting");
+    EXPECT_EQ(option->actions()[2]->objectName().toStdString(), "WriteAllSettings1");
+    EXPECT_EQ(option->actions()[2]->text().toStdString(), "Write All Settings to Module...");
 }
 
 TEST_F(Composition, ChangingThePageRecoloursTheEntryControls) {
