@@ -407,8 +407,9 @@ void TForm1::KTM447QD1Click() {
 }
 
 void TForm1::ApplyAlternateModule(bool on) {
-    for (Page* page : pages_)
-        page->ApplyAlternateModule(on);
+    for (AlternateRow row : kAlternateRows)
+        for (Page* page : pages_)
+            page->ApplyAlternateModule(on, row);
 }
 
 void TForm1::Tick() {

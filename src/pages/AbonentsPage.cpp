@@ -390,9 +390,12 @@ void AbonentsPage::LoadMasks(kt::config::ConfigRecord& c) {
 
 // ---- layout and settings ---------------------------------------------------------------------------
 
-void AbonentsPage::ApplyAlternateModule(bool on) {
-    for (int source = 0; source < kSources; ++source)
-        if (MissingOnAlternate(source)) SetValueAt(DisableBoxName(source), on ? 1 : 0);
+void AbonentsPage::ApplyAlternateModule(bool on, AlternateRow row) {
+    if (row == AlternateRow::DisableBoxes) {
+        for (int source = 0; source < kSources; ++source)
+            if (MissingOnAlternate(source)) SetValueAt(DisableBoxName(source), on ? 1 : 0);
+    }
+    if (row != AlternateRow::RowCaptions) return;
     RTname1->setText(RowCaption(1, on));
     RTname2->setText(RowCaption(2, on));
     // The boxes of those rows are announced with the row's caption.

@@ -42,7 +42,7 @@ class AbonentsPage : public Page {
 
     // T/C rows 2 and 3 become the two runtime counters; analog 5..8 and
     // digital 8..12 are disabled (their boxes' handlers run).
-    void ApplyAlternateModule(bool on) override;
+    void ApplyAlternateModule(bool on, AlternateRow row) override;
     void AddSettings(SettingsTable& table) override;
 
     TRadioGroup* RadioGroupNR = nullptr;

@@ -138,16 +138,19 @@ void Analog1to8Page::RefLevelClick() {
 
 // ---- layout and settings -----------------------------------------------------------
 
-void Analog1to8Page::ApplyAlternateModule(bool on) {
-    if (QWidget* panel1 = Control("Panel1")) {
-        panel1->setVisible(on);
-        panel1->raise();
+void Analog1to8Page::ApplyAlternateModule(bool on, AlternateRow row) {
+    if (row == AlternateRow::Shown) {
+        if (QWidget* panel1 = Control("Panel1")) {
+            panel1->setVisible(on);
+            panel1->raise();
+        }
+        // What the panel covers can be reached neither by Tab nor by Space.
+        for (int n = 5; n <= 8; ++n)
+            EnableGroup(n, !on);
+    } else if (row == AlternateRow::AnalogModes) {
+        for (int n = 5; n <= 8; ++n)
+            Member("AMode%1", n)->setEnabled(!on);
     }
-    // What the panel covers can be reached neither by Tab nor by Space.
-    for (int n = 5; n <= 8; ++n)
-        EnableGroup(n, !on);
-    for (int n = 5; n <= 8; ++n)
-        Member("AMode%1", n)->setEnabled(!on);
 }
 
 void Analog1to8Page::AddSettings(SettingsTable& t) {

@@ -24,7 +24,7 @@ class Analog1to8Page : public AnalogLevelsPage {
 
     // Panel1 over the level groups of inputs 5..8, which are then disabled,
     // and AMode5..AMode8 disabled.
-    void ApplyAlternateModule(bool on) override;
+    void ApplyAlternateModule(bool on, AlternateRow row) override;
     void AddSettings(SettingsTable& table) override;
 
   private:

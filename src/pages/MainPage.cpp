@@ -311,8 +311,8 @@ void MainPage::SMSmodeClick() {
     if (QWidget* monitor = Control("MemoS")) monitor->setVisible(!SMSmode->isChecked());
 }
 
-void MainPage::ApplyAlternateModule(bool on) {
-    ReadRT->setVisible(on);
+void MainPage::ApplyAlternateModule(bool on, AlternateRow row) {
+    if (row == AlternateRow::Shown) ReadRT->setVisible(on);
 }
 
 void MainPage::AddSettings(SettingsTable& t) {

@@ -54,7 +54,7 @@ class MainPage : public Page {
     void SMSmodeClick();
 
     // "Runtime" shows only for the sibling module.
-    void ApplyAlternateModule(bool on) override;
+    void ApplyAlternateModule(bool on, AlternateRow row) override;
     void AddSettings(SettingsTable& table) override;
 
     QLabel* BRnumberLabel = nullptr;

@@ -34,6 +34,24 @@ class PageHost {
     virtual void Clear() = 0;
 };
 
+// The rows of the alternate module layout, applied in this order on every
+// page: the controls shown, the controls hidden, the analog modes disabled,
+// the text pairs of "External SMS", "Int/Ext SMS" and "IOname" disabled, the
+// routing masks' Disable boxes checked, the runtime row captions.
+enum class AlternateRow {
+    Shown,
+    Hidden,
+    AnalogModes,
+    ExternalTexts,
+    IntExtTexts,
+    IONames,
+    DisableBoxes,
+    RowCaptions
+};
+inline constexpr AlternateRow kAlternateRows[] = {
+    AlternateRow::Shown,       AlternateRow::Hidden,  AlternateRow::AnalogModes,  AlternateRow::ExternalTexts,
+    AlternateRow::IntExtTexts, AlternateRow::IONames, AlternateRow::DisableBoxes, AlternateRow::RowCaptions};
+
 class Page : public QWidget {
     Q_OBJECT
   public:
@@ -41,9 +59,13 @@ class Page : public QWidget {
 
     kt::protocol::PageIndex Index() const { return index_; }
 
-    // The page's share of the alternate module layout (on) or of the
-    // default one (off).
-    virtual void ApplyAlternateModule(bool on) { (void)on; }
+    // The page's share of one row of the alternate module layout (on) or of
+    // the default one (off). The window runs each row on every page before
+    // the next row.
+    virtual void ApplyAlternateModule(bool on, AlternateRow row) {
+        (void)on;
+        (void)row;
+    }
     // The page's rows of loading and saving the settings record.
     virtual void AddSettings(SettingsTable& table) { (void)table; }
 

@@ -264,7 +264,8 @@ void TempCounterPage::Button8Click() {
 
 // ---- layout and settings ----------------------------------------------------------------
 
-void TempCounterPage::ApplyAlternateModule(bool on) {
+void TempCounterPage::ApplyAlternateModule(bool on, AlternateRow row) {
+    if (row != AlternateRow::Shown) return;
     if (QWidget* panel = Control("PanelRT")) panel->setVisible(on);
 }
 

@@ -31,7 +31,7 @@ class TempCounterPage : public Page {
     void Button8Click();  // clears the counters
 
     // PanelRT shown, RTname1 / RTname2 naming the runtime counters.
-    void ApplyAlternateModule(bool on) override;
+    void ApplyAlternateModule(bool on, AlternateRow row) override;
     void AddSettings(SettingsTable& table) override;
 
   private:

@@ -303,20 +303,35 @@ void TextSlotsPage::ReadBoxClick() {
         Member<QPushButton>(table_.button, slot)->setText(caption);
 }
 
-void TextSlotsPage::ApplyAlternateModule(bool on) {
-    alternate_ = on;
-    if (table_.layout == SlotLayout::Events) {
+void TextSlotsPage::ApplyAlternateModule(bool on, AlternateRow row) {
+    const bool events = table_.layout == SlotLayout::Events;
+    if (row == AlternateRow::Shown && events) {
         for (int n : {1, 2})
             Control(NameOf(Label("LabelRT%1"), n))->setVisible(on);
+    } else if (row == AlternateRow::Hidden && events) {
         for (int n : {2, 3})
             Control(NameOf(Label("LabelT%1"), n))->setVisible(!on);
+    } else if (row == PairsRow()) {
+        for (const SlotRange& r : table_.alternateOff)
+            for (int slot = r.first; slot <= r.last; ++slot) {
+                Member(table_.button, slot)->setEnabled(!on);
+                Member(table_.edit, slot)->setEnabled(!on);
+            }
+        // The captions announced with the slots follow the labels shown.
+        alternate_ = on;
+        Describe();
     }
-    for (const SlotRange& r : table_.alternateOff)
-        for (int slot = r.first; slot <= r.last; ++slot) {
-            Member(table_.button, slot)->setEnabled(!on);
-            Member(table_.edit, slot)->setEnabled(!on);
-        }
-    Describe();
+}
+
+AlternateRow TextSlotsPage::PairsRow() const {
+    switch (table_.page) {
+        case PageIndex::ExternalSms:
+            return AlternateRow::ExternalTexts;
+        case PageIndex::IntExtSms:
+            return AlternateRow::IntExtTexts;
+        default:
+            return AlternateRow::IONames;
+    }
 }
 
 void TextSlotsPage::AddSettings(SettingsTable& t) {

@@ -137,7 +137,7 @@ class TextSlotsPage : public Page {
     // page captioned "RD" (checked) or "WR".
     void ReadBoxClick();
 
-    void ApplyAlternateModule(bool on) override;
+    void ApplyAlternateModule(bool on, AlternateRow row) override;
     void AddSettings(SettingsTable& table) override;
 
     QCheckBox* ReadBox = nullptr;
@@ -151,6 +151,8 @@ class TextSlotsPage : public Page {
     // Accessible descriptions from the captions the layout shows.
     void Describe();
     std::string Label(const char* name) const { return std::string(table_.prefix) + name; }
+    // The layout row of this page's text pairs.
+    AlternateRow PairsRow() const;
 
     const TextSlotTable& table_;
     bool alternate_ = false;

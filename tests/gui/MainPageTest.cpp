@@ -433,7 +433,7 @@ TEST_F(MainPageTest, RuntimeButtonOnlyForTheAlternateModule) {
     WriteSettings(rec);
     StartWithoutPort();
     EXPECT_TRUE(page->ReadRT->isVisibleTo(page));
-    page->ApplyAlternateModule(false);
+    page->ApplyAlternateModule(false, app::AlternateRow::Shown);
     EXPECT_FALSE(page->ReadRT->isVisibleTo(page));
 }
 
