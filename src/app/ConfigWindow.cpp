@@ -29,10 +29,13 @@ void TForm1::AddSettings(SettingsTable& t) {
            [this](ConfigRecord& c) { ApplyAlternateModule(c.AlternateModule()); });
     t.Load({19, 1}, "TempFormatIndex carried",
            [this](ConfigRecord& c) { carried_.tempFormatIndex = c.TempFormatIndex(); });
-    t.Load({21, 1}, "Reserved8, Reserved9 carried; Reserved10 carried, 0 when above 4 (written back)",
+    // Step 21 around the analog page's multipliers {21,1} and dividers {21,2}.
+    t.Load({21, 0}, "Reserved8, Reserved9 carried", [this](ConfigRecord& c) {
+        carried_.reserved8 = c.Reserved8();
+        carried_.reserved9 = c.Reserved9();
+    });
+    t.Load({21, 3}, "Reserved10 carried, 0 when above 4 (written back)",
            [this](ConfigRecord& c) {
-               carried_.reserved8 = c.Reserved8();
-               carried_.reserved9 = c.Reserved9();
                carried_.reserved10 = c.Reserved10() > 4 ? 0 : c.Reserved10();
                c.SetReserved10(carried_.reserved10);
            },
@@ -46,12 +49,14 @@ void TForm1::AddSettings(SettingsTable& t) {
            [this](ConfigRecord& c) { c.SetSmsPollFactor(carried_.smsPollFactor); });
     t.Save({14, 1}, "TempFormatIndex <- carried", {FieldId::TempFormatIndex},
            [this](ConfigRecord& c) { c.SetTempFormatIndex(carried_.tempFormatIndex); });
-    t.Save({17, 1}, "Reserved8, Reserved9, Reserved10 <- carried",
-           {FieldId::Reserved8, FieldId::Reserved9, FieldId::Reserved10}, [this](ConfigRecord& c) {
+    // Step 17 around the analog page's multipliers {17,1} and dividers {17,2}.
+    t.Save({17, 0}, "Reserved8, Reserved9 <- carried", {FieldId::Reserved8, FieldId::Reserved9},
+           [this](ConfigRecord& c) {
                c.SetReserved8(carried_.reserved8);
                c.SetReserved9(carried_.reserved9);
-               c.SetReserved10(carried_.reserved10);
            });
+    t.Save({17, 3}, "Reserved10 <- carried (after its load-time reset)", {FieldId::Reserved10},
+           [this](ConfigRecord& c) { c.SetReserved10(carried_.reserved10); });
     t.Save({19}, "Reserved11, Reserved12 <- carried", {FieldId::Reserved11, FieldId::Reserved12},
            [this](ConfigRecord& c) {
                c.SetReserved11(carried_.reserved11);
