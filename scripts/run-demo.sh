@@ -43,13 +43,103 @@ sim="$build/tools/sim/kt4470-sim"
 ctl="$build/tools/ctl/kt4470ctl"
 case "$build" in /*) kt4470="$build/src/app/kt4470" ;; esac
 
+# Sample values for every page of a new demo settings file, one NAME=VALUE
+# a line: numbers, masks, texts, limits, the logger and GPRS parameters, a
+# schedule. Texts are Latin-1 bytes, as the window stores them.
+sample_settings() {
+    local n k
+    # "Serial Port": keep what the operator changes in the demo; delete the
+    # answers read from the simulated modem's inbox.
+    echo SaveOnExit=1
+    echo DeleteSms=1
+    echo WaitSmsTimeout=15000
+    # "Main" (SMS mode stores its own number below).
+    echo ModuleNumber=+4917000000001
+    echo ModuleNumberCopy=+4917000000001
+    # "Abonents": alarm numbers, SIM phone book, routing masks.
+    local numbers=(+4917011111111 +4917022222222 +4930123456 +4940987654)
+    for n in 1 2 3 4; do echo "AlarmNumber[$n]=${numbers[n - 1]}"; done
+    for n in 1 2 3; do echo "PhoneBookNumber[$n]=${numbers[n - 1]}"; done
+    echo TempRouteMask=13-
+    echo AnalogRouteMask=F31C----
+    echo DigitalRouteMask=1111222244-8
+    # "External SMS" and "Int/Ext SMS": per temperature and analog input the
+    # texts below the minimum, back to normal and above the maximum; per
+    # digital input the events 0-1 and 1-0, with the commands run inside.
+    local inputs=("Boiler" $'K\xfchlraum' "Outdoor" "Tank level" "Pressure" "Humidity" "Flow" "Battery"
+        "Solar panel" "Pump current" "Gas")
+    for n in $(seq 0 10); do
+        echo "ExtSmsText[$((3 * n + 1))]=${inputs[n]} too low "
+        echo "ExtSmsText[$((3 * n + 2))]=${inputs[n]} normal"
+        echo "ExtSmsText[$((3 * n + 3))]=${inputs[n]} too high "
+        k=$((n % 8 + 1))
+        echo "IntSmsText[$((3 * n + 1))]=F SETOU$k"
+        echo "IntSmsText[$((3 * n + 3))]=F SETOU$k"
+        echo "IntSmsText[$((3 * n + 2))]=7 RSTOU$k"
+    done
+    local doors=("Door" "Window" "Motion" "Smoke" "Flood" "Mains" "Alarm key" "Gate" "Fire" "Panic" "Tamper"
+        "Heater")
+    for n in $(seq 1 12); do
+        echo "ExtSmsText[$((33 + n))]=${doors[n - 1]} alarm"
+        echo "ExtSmsText[$((45 + n))]=${doors[n - 1]} ok"
+        k=$(((n - 1) % 8 + 1))
+        echo "IntSmsText[$((33 + n))]=F SETOU$k"
+        echo "IntSmsText[$((45 + n))]=7 RSTOU$k"
+        # "IOname": the inputs' states.
+        echo "IntSmsText[$((57 + n))]=${doors[n - 1]} on"
+        echo "IntSmsText[$((69 + n))]=${doors[n - 1]} off"
+    done
+    local outputs=("Siren" "Light" "Valve" "Pump" "Fan" "Heater" "Lock" "Relay 8")
+    for n in $(seq 1 8); do
+        echo "IntSmsText[$((81 + n))]=${outputs[n - 1]} ON"
+        echo "IntSmsText[$((89 + n))]=${outputs[n - 1]} OFF"
+    done
+    # "Analog 1-8" and "Analog 9-16": limits, modes, multipliers, dividers,
+    # 20 mA corrections.
+    for n in $(seq 1 16); do
+        echo "AnalogMin[$n]=$((5 + n))"
+        echo "AnalogMax[$n]=$((95 - n))"
+    done
+    for n in $(seq 1 8); do
+        echo "AnalogMode[$n]=$((n % 3 == 0 ? 1 : 0))"
+        echo "MuxText[$n]=$((96 + n))"
+    done
+    echo AnalogMultipliers=11213141
+    echo AnalogDividers=11112290
+    # "Temp/Counter": temperature limits, some below zero.
+    printf '%s\n' "TempMin[1]=-20" "TempMax[1]=85" "TempMin[2]=-5" "TempMax[2]=8" "TempMin[3]=15" "TempMax[3]=30"
+    # "SMS Shedule": temperatures at 07, 12, 17 and 22 o'clock.
+    echo ScheduleString=T07121722
+    # "IO control", "Other" and "GPRS, FTP": pulses, filters, the logger
+    # (both pages' copies), the option string, the GPRS, FTP and HTTP
+    # parameters.
+    local pulses=(0 1 2 5 0 0 9 3)
+    for n in $(seq 1 8); do echo "PulseLength[$n]=${pulses[n - 1]}"; done
+    echo SampleRate=3
+    echo GprsSampleRate=3
+    echo LoggerPeriod=2
+    echo GprsLoggerPeriod=2
+    echo DigitalFilter=3
+    echo TempTimeout=10
+    echo AnalogTimeout=5
+    echo "OtherFlags=MPEDEDDDDEEDEDE "
+    echo Apn=internet.example.net
+    echo GprsUser=demo
+    echo GprsPassword=secret
+    echo ServerAddress=192.0.2.10
+    echo FtpHost=ftp.example.org
+    echo FtpUser=kt4470
+    echo FtpPassword=ftp-secret
+    echo FtpDirectory=site-07
+    echo HttpHost=logger.example.org
+}
+
 mkdir -p "$demo"
 cfg="$demo/KT4470.cfg"
 if [ ! -f "$cfg" ]; then
     "$ctl" cfg new "$cfg"
-    # Keep what the operator changes in the demo; delete the answers read
-    # from the simulated modem's inbox, as the program does by default.
-    "$ctl" cfg set "$cfg" SaveOnExit=1 DeleteSms=1
+    mapfile -t samples < <(sample_settings)
+    "$ctl" cfg set "$cfg" "${samples[@]}"
 fi
 if [ "$mode" = sms ]; then
     "$ctl" cfg set "$cfg" PortIndex=0 SmsModeOn=1 ModuleNumber="$number" ModuleNumberCopy="$number"
