@@ -3,16 +3,12 @@
 // routing masks (every box, the loaded forms, SETME), loading and saving
 // across a restart, the alternate layout, and a round trip to kt4470-sim.
 #include <QAbstractButton>
-#include <QAccessible>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <chrono>
-#include <functional>
 #include <set>
-#include <thread>
 
 #include "app/SerialPortPage.h"
 #include "gui/GuiSupport.h"
@@ -46,24 +42,10 @@ std::string DisableBox(char letter, int row) {
     return "CheckBox" + std::string(1, letter) + RowText(letter, row) + "dis";
 }
 
-std::string AccessibleName(QWidget* w) {
-    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(w);
-    return iface ? iface->text(QAccessible::Name).toStdString() : std::string();
-}
-
-class AbonentsPageTest : public WindowTest {
+class AbonentsPageTest : public PtyWindowTest {
   protected:
-    // The window on a pseudo-terminal as Com1.
-    app::TForm1& StartOnPty() {
-        EXPECT_TRUE(pty.Ok());
-        Link(1, pty.SlavePath());
-        return StartPage();
-    }
-    app::TForm1& StartPage() {
-        auto& f = Start();
+    void Started(app::TForm1& f) override {
         page = static_cast<AbonentsPage*>(f.PageAt(protocol::PageIndex::Abonents));
-        messages.clear();  // the missing settings file
-        return f;
     }
     // A settings file with every mask at "F" (all bits, no row disabled).
     void WriteAllF(bool alternate = false) {
@@ -75,24 +57,7 @@ class AbonentsPageTest : public WindowTest {
         WriteSettings(rec);
     }
 
-    // What the window wrote: `count` bytes, plus anything that follows at once.
-    std::string Wire(size_t count) {
-        std::string got = pty.Read(count, 2000);
-        return got + pty.ReadAll(30);
-    }
-    // The module's answer arrives; the window polls the port and ticks once.
-    void Deliver(const std::string& reply) {
-        ASSERT_TRUE(pty.Write(reply));
-        for (int i = 0; i < 200 && form->CommPortDriver1.Backend().QueuedInput() < int32_t(reply.size()); ++i)
-            usleep(5000);
-        form->PollPort();
-        form->Tick();
-    }
-
-    QCheckBox* Box(const std::string& name) { return form->Controls().Get<QCheckBox>(name); }
-    QLineEdit* Edit(const std::string& name) { return form->Controls().Get<QLineEdit>(name); }
-    std::string Text(const std::string& name) { return Edit(name)->text().toStdString(); }
-    QAbstractButton* Button(const char* name) { return page->findChild<QAbstractButton*>(name); }
+    QCheckBox* Box(const std::string& name) { return C<QCheckBox>(name); }
     std::string Masks() { return Text("TNrFilter") + "," + Text("ANrFilter") + "," + Text("DNrFilter"); }
     // The check states of a row: bits 1..4 as digits, then 'd' when disabled.
     std::string Row(char letter, int row) {
@@ -102,12 +67,11 @@ class AbonentsPageTest : public WindowTest {
         return s + (Box(DisableBox(letter, row))->isChecked() ? "d" : "");
     }
 
-    Pty pty;
     AbonentsPage* page = nullptr;
 };
 
 TEST_F(AbonentsPageTest, ControlsTextsNamesAndHandlers) {
-    auto& f = StartPage();
+    auto& f = StartWithoutPort();
     EXPECT_EQ(f.PageControl1->widget(1), page);
     EXPECT_EQ(page->findChild<QGroupBox*>("Numbers")->title().toStdString(), "Numbers");
     EXPECT_EQ(page->findChild<QGroupBox*>("FilterGroup")->title().toStdString(), "Number Mask");
@@ -129,12 +93,12 @@ TEST_F(AbonentsPageTest, ControlsTextsNamesAndHandlers) {
         {"SetNfilter1", "Set Numbers  Filter"},
     };
     for (const auto& [name, caption] : captions) {
-        ASSERT_NE(Button(name), nullptr) << name;
-        EXPECT_EQ(Button(name)->text().toStdString(), caption);
-        EXPECT_EQ(AccessibleName(Button(name)), caption);
+        ASSERT_NE(C<QAbstractButton>(name), nullptr) << name;
+        EXPECT_EQ(C<QAbstractButton>(name)->text().toStdString(), caption);
+        EXPECT_EQ(AccessibleName(C<QAbstractButton>(name)), caption);
     }
     for (const char* name : {"GetNr", "SetNr"})
-        EXPECT_EQ(Button(name)->toolTip().toStdString(),
+        EXPECT_EQ(C<QAbstractButton>(name)->toolTip().toStdString(),
                   "Set Number with 1 or 2; other number set from cell phone");
 
     std::set<std::string> labels;
@@ -191,7 +155,7 @@ TEST_F(AbonentsPageTest, ControlsTextsNamesAndHandlers) {
 
     for (int n = 1; n <= 7; ++n)
         for (const char* edit : {"NNumber", "PBnr"}) {
-            auto* e = qobject_cast<app::TEdit*>(Edit(edit + std::to_string(n)));
+            auto* e = qobject_cast<app::TEdit*>(C<QLineEdit>(edit + std::to_string(n)));
             ASSERT_NE(e, nullptr);
             EXPECT_EQ(e->MaxLength(), 20);
             EXPECT_FALSE(e->isReadOnly());
@@ -199,7 +163,7 @@ TEST_F(AbonentsPageTest, ControlsTextsNamesAndHandlers) {
     // Every box by its name with its own handler name; the mask edits are read-only.
     int boxes = 0;
     for (const auto& g : kGroups) {
-        EXPECT_TRUE(Edit(g.edit)->isReadOnly());
+        EXPECT_TRUE(C<QLineEdit>(g.edit)->isReadOnly());
         for (int r = 1; r <= g.rows; ++r) {
             for (int c = 1; c <= 4; ++c, ++boxes) {
                 ASSERT_NE(Box(BitBox(g.letter, c, r)), nullptr) << BitBox(g.letter, c, r);
@@ -242,15 +206,15 @@ TEST_F(AbonentsPageTest, NumberAndPhoneBookCommandsOnTheWire) {
         const bool alarm = std::string(r.button).find("Nr") != std::string::npos;
         (alarm ? page->RadioGroupNR : page->RadioGroupPB)->SetItemIndex(r.slot - 1);
         const std::string edit = (alarm ? "NNumber" : "PBnr") + std::to_string(r.slot);
-        Edit(edit)->setText(QString::fromStdString(r.text));
+        SetText(edit, r.text);
         f.Engine().RawMode = true;  // left over from a pass-through command
         f.MemoS->SetText("old command");
-        Button(r.button)->click();
+        Click(r.button);
         if (r.sent.empty()) {
             EXPECT_EQ(pty.ReadAll(30), "");
             EXPECT_EQ(f.MemoS->Text(), "");  // Clear ran all the same
         } else {
-            EXPECT_EQ(Wire(Framed(r.sent).size()), Framed(r.sent));
+            ExpectSent(r.sent);
             EXPECT_EQ(f.MemoS->Text(), r.shown + "\r\n");
         }
         EXPECT_EQ(Text(edit), r.after);
@@ -259,7 +223,7 @@ TEST_F(AbonentsPageTest, NumberAndPhoneBookCommandsOnTheWire) {
     // "Number To SIM" keeps the "Skip CR/LF" state as the one Clear returns to.
     f.serialPage->SkipCRLFcb->setChecked(true);
     f.Engine().SkipCRLFSaved = false;
-    Button("ToPhoneBook")->click();
+    Click("ToPhoneBook");
     EXPECT_TRUE(f.Engine().SkipCRLFSaved);
 }
 
@@ -268,7 +232,7 @@ TEST_F(AbonentsPageTest, NumberAndPhoneBookCommandsOnTheWire) {
 TEST_F(AbonentsPageTest, NumberButtonsWaitOnlyForAnInboxPollInSmsMode) {
     auto& f = StartOnPty();
     f.mainPage->BRnumber->setText("+359888123456");
-    Edit("PBnr1")->setText("+4917");
+    SetText("PBnr1", "+4917");
     const struct {
         const char* button;
         bool refusedDuringPoll;
@@ -277,14 +241,14 @@ TEST_F(AbonentsPageTest, NumberButtonsWaitOnlyForAnInboxPollInSmsMode) {
         {"GetNr", true, "GETNR1"},        {"ClrNr", true, "CLRNR1"},    {"ToPhoneBook", true, "SETPB1,+4917"},
         {"SetNr", false, "SETNN1,+4912"}, {"ReadPB", false, "  GETPB"},
     };
-    Edit("NNumber1")->setText("+4912");
+    SetText("NNumber1", "+4912");
     for (const auto& r : rows) {
         SCOPED_TRACE(r.button);
         f.mainPage->SMSmode->setChecked(true);
         for (bool polling : {true, false}) {
             f.EndModemExchange();
             f.Engine().InboxPolling = polling;
-            Button(r.button)->click();
+            Click(r.button);
             const bool refused = polling && r.refusedDuringPoll;
             const std::string sent = refused ? pty.ReadAll(30) : Wire(10);
             EXPECT_EQ(sent.substr(0, 8), refused ? "" : "AT+CMGS=") << "polling " << polling;
@@ -293,8 +257,8 @@ TEST_F(AbonentsPageTest, NumberButtonsWaitOnlyForAnInboxPollInSmsMode) {
         f.mainPage->SMSmode->setChecked(false);
         f.EndModemExchange();
         f.Engine().InboxPolling = true;
-        Button(r.button)->click();
-        EXPECT_EQ(Wire(Framed(r.direct).size()), Framed(r.direct));
+        Click(r.button);
+        ExpectSent(r.direct);
     }
 }
 
@@ -302,7 +266,7 @@ TEST_F(AbonentsPageTest, NumberButtonsWaitOnlyForAnInboxPollInSmsMode) {
 // "Disable" box turns its row into '-' and back.
 TEST_F(AbonentsPageTest, EveryBoxEditsItsOwnRow) {
     WriteAllF();
-    StartPage();
+    StartWithoutPort();
     const std::string all = "FFF,FFFFFFFF,FFFFFFFFFFFF";
     ASSERT_EQ(Masks(), all);
     for (const auto& g : kGroups) {
@@ -350,9 +314,9 @@ TEST_F(AbonentsPageTest, MaskExamplesAndSetme) {
     Box("CheckBoxT2dis")->click();
     Box("CheckBoxD12dis")->click();
     f.Engine().RawMode = true;
-    Button("SetNfilter1")->click();
+    Click("SetNfilter1");
     const std::string setme = "SETME,F-F,,DFFFFFFF,FFFFFFFFFFF-";
-    EXPECT_EQ(Wire(Framed(setme).size()), Framed(setme));
+    ExpectSent(setme);
     EXPECT_EQ(f.MemoS->Text(), setme + "\r\n");
     EXPECT_FALSE(f.Engine().RawMode);
     EXPECT_TRUE(f.Engine().ReplyToShow);
@@ -361,7 +325,7 @@ TEST_F(AbonentsPageTest, MaskExamplesAndSetme) {
 // No settings file: the masks' defaults are shown, decoded and written into
 // the record; a '-' row enabled again becomes '0'.
 TEST_F(AbonentsPageTest, AllZeroRecordGivesTheDefaultMasks) {
-    auto& f = StartPage();
+    auto& f = StartWithoutPort();
     EXPECT_EQ(Masks(), "---,--------,000000000000");
     EXPECT_EQ(f.Config.TempRouteMask(), "---");
     EXPECT_EQ(f.Config.AnalogRouteMask(), "--------");
@@ -402,9 +366,9 @@ TEST_F(AbonentsPageTest, BadStoredMasksFitTheirRows) {
     Box("CheckBoxA18")->click();
     Box("CheckBoxA8dis")->click();
     EXPECT_EQ(Text("ANrFilter"), "12-4---1");
-    Button("SetNfilter1")->click();
+    Click("SetNfilter1");
     const std::string setme = "SETME,FFF,,12-4---1,0-----------";
-    EXPECT_EQ(Wire(Framed(setme).size()), Framed(setme));
+    ExpectSent(setme);
     f.SaveSetting1Click();
     EXPECT_EQ(f.Config.TempRouteMask(), "FFF");
     EXPECT_EQ(f.Config.AnalogRouteMask(), "12-4---1");
@@ -423,8 +387,8 @@ TEST_F(AbonentsPageTest, NumbersAndMasksSurviveSaveAndRestart) {
     EXPECT_EQ(Text("NNumber4"), "+4930123");
     EXPECT_EQ(Text("PBnr3"), "+4930");
     EXPECT_EQ(Text("PBnr7"), "+4917012");
-    Edit("NNumber2")->setText("1234567890123456789012");  // the record holds 20
-    Edit("PBnr5")->setText("+35985");
+    SetText("NNumber2", "1234567890123456789012");  // the record holds 20
+    SetText("PBnr5", "+35985");
     Box("CheckBoxT21")->click();
     Box("CheckBoxA3dis")->click();
     Box("CheckBoxD112")->click();
@@ -432,8 +396,7 @@ TEST_F(AbonentsPageTest, NumbersAndMasksSurviveSaveAndRestart) {
     ASSERT_EQ(Masks(), "DFF,FF-FFFFF,FFFFFFFFFFF6");
     f.SaveSetting1->trigger();
 
-    form.reset();
-    StartPage();
+    StartOnPty();
     EXPECT_EQ(Masks(), "DFF,FF-FFFFF,FFFFFFFFFFF6");
     EXPECT_EQ(Row('T', 1), "1.34");
     EXPECT_EQ(Row('A', 3), "....d");
@@ -456,7 +419,7 @@ TEST_F(AbonentsPageTest, NumbersAndMasksSurviveSaveAndRestart) {
 // digital 8..12 disabled through their boxes, and back.
 TEST_F(AbonentsPageTest, AlternateModuleLayout) {
     WriteAllF(true);
-    auto& f = StartPage();
+    auto& f = StartWithoutPort();
     EXPECT_EQ(page->RTname1->text().toStdString(), "Runtime 1");
     EXPECT_EQ(page->RTname2->text().toStdString(), "Runtime 2");
     EXPECT_EQ(AccessibleName(Box("CheckBoxT42")), "Runtime 1 Nr4");
@@ -486,51 +449,37 @@ TEST_F(AbonentsPageTest, NumbersPhoneBookAndMasksAgainstTheSimulator) {
     WriteAllF();
     sim::SimProcess simulator({"--mode", "module", "--link", (dir / "COM1").string()});
     ASSERT_FALSE(simulator.FirstLine().empty());
-    auto& f = StartPage();
+    auto& f = StartOnPty();
     ASSERT_TRUE(f.CommPortDriver1.IsOpen());
     f.PageControl1->setCurrentIndex(1);
 
-    // Polls and ticks until the condition holds (10 s at most).
-    auto until = [&f](const std::function<bool()>& done) {
-        for (int i = 0; i < 2000; ++i) {
-            if (done()) return true;
-            f.PollPort();
-            if (i % 10 == 9) f.Tick();
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return false;
-    };
-    auto replied = [&f, &until](const std::string& text) {
-        return until([&] { return f.MemoSMSinput->Text().find(text) != std::string::npos; });
-    };
-
     page->RadioGroupNR->SetItemIndex(1);
-    Edit("NNumber2")->setText("12345678901234567890");
-    Button("SetNr")->click();
-    EXPECT_TRUE(replied("NUM2: 12345678901234567890")) << f.MemoSMSinput->Text();
-    Edit("NNumber2")->clear();
-    Button("GetNr")->click();
-    EXPECT_TRUE(until([&] { return Text("NNumber2") == "12345678901234567890"; })) << f.MemoSMSinput->Text();
-    Button("ClrNr")->click();
-    EXPECT_TRUE(until([&] { return Text("NNumber2").empty(); })) << f.MemoSMSinput->Text();
+    SetText("NNumber2", "12345678901234567890");
+    Click("SetNr");
+    EXPECT_TRUE(ReplyShows("NUM2: 12345678901234567890")) << f.MemoSMSinput->Text();
+    SetText("NNumber2", "");
+    Click("GetNr");
+    EXPECT_TRUE(Until([&] { return Text("NNumber2") == "12345678901234567890"; })) << f.MemoSMSinput->Text();
+    Click("ClrNr");
+    EXPECT_TRUE(Until([&] { return Text("NNumber2").empty(); })) << f.MemoSMSinput->Text();
 
     page->RadioGroupPB->SetItemIndex(3);
-    Edit("PBnr4")->setText("+4917012345");
-    Edit("PBnr5")->setText("stale");
-    Button("ToPhoneBook")->click();
-    EXPECT_TRUE(until([&] { return Text("PBnr5").empty(); })) << f.MemoSMSinput->Text();
+    SetText("PBnr4", "+4917012345");
+    SetText("PBnr5", "stale");
+    Click("ToPhoneBook");
+    EXPECT_TRUE(Until([&] { return Text("PBnr5").empty(); })) << f.MemoSMSinput->Text();
     EXPECT_EQ(Text("PBnr4"), "+4917012345");
     page->RadioGroupPB->SetItemIndex(0);
-    Button("ToPhoneBook")->click();  // an empty slot 1 goes out as "SETPB1 +99"
-    EXPECT_TRUE(replied("N1:+99 ")) << f.MemoSMSinput->Text();
-    Edit("PBnr1")->clear();
-    Button("ReadPB")->click();
-    EXPECT_TRUE(until([&] { return Text("PBnr1") == "+99"; })) << f.MemoSMSinput->Text();
+    Click("ToPhoneBook");  // an empty slot 1 goes out as "SETPB1 +99"
+    EXPECT_TRUE(ReplyShows("N1:+99 ")) << f.MemoSMSinput->Text();
+    SetText("PBnr1", "");
+    Click("ReadPB");
+    EXPECT_TRUE(Until([&] { return Text("PBnr1") == "+99"; })) << f.MemoSMSinput->Text();
 
     Box("CheckBoxT2dis")->click();
     Box("CheckBoxD112")->click();
-    Button("SetNfilter1")->click();
-    EXPECT_TRUE(replied("ME: T F-F A FFFFFFFF D FFFFFFFFFFFE")) << f.MemoSMSinput->Text();
+    Click("SetNfilter1");
+    EXPECT_TRUE(ReplyShows("ME: T F-F A FFFFFFFF D FFFFFFFFFFFE")) << f.MemoSMSinput->Text();
 }
 #endif
 

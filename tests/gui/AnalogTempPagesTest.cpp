@@ -4,13 +4,11 @@
 // the "sent" marks, and the alternate module layout.
 #include <QAbstractButton>
 #include <QAbstractSlider>
-#include <QAccessible>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QtTest/QTest>
-#include <cstdio>
 #include <map>
 #include <set>
 
@@ -23,61 +21,14 @@ namespace {
 
 using protocol::PageIndex;
 
-std::string Two(int v) {
-    char s[8];
-    std::snprintf(s, sizeof s, "%02d", v);
-    return s;
-}
-
-std::string AccessibleName(QWidget* w) {
-    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(w);
-    return iface ? iface->text(QAccessible::Name).toStdString() : std::string();
-}
-
-class AnalogTempTest : public WindowTest {
+class AnalogTempTest : public PtyWindowTest {
   protected:
-    app::TForm1& StartOnPty() {
-        EXPECT_TRUE(pty.Ok());
-        Link(1, pty.SlavePath());
-        auto& f = Start();
-        messages.clear();  // the missing settings file
-        return f;
-    }
-
-    QWidget* W(const std::string& name) {
-        QWidget* w = form->Controls().Find(name);
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
-    std::string Text(const std::string& name) { return form->ControlText(name); }
-    int Value(const std::string& name) { return app::ValueOf(W(name)); }
-    void Set(const std::string& name, int value) { app::SetValueOf(W(name), value); }
-    void SetText(const std::string& name, const std::string& text) { app::SetTextOf(W(name), text); }
-    void Click(const std::string& name) {
-        auto* b = qobject_cast<QAbstractButton*>(W(name));
-        ASSERT_NE(b, nullptr) << name;
-        b->click();
-    }
-    QColor Base(const std::string& name) { return W(name)->palette().color(QPalette::Base); }
-
-    // What the window wrote: `count` bytes, plus anything that follows at once.
-    std::string Wire(size_t count) {
-        std::string got = pty.Read(count, 2000);  // first: the operands of + are unsequenced
-        return got + pty.ReadAll(30);
-    }
+    QColor Base(const std::string& name) { return C(name)->palette().color(QPalette::Base); }
     // The button's command went out framed and shows in the monitor memo.
-    void ExpectSent(const std::string& command) {
-        EXPECT_EQ(Wire(Framed(command).size()), Framed(command));
+    void ExpectSentAndShown(const std::string& command) {
+        ExpectSent(command);
         EXPECT_EQ(form->MemoS->Text(), command + "\r\n");
     }
-    // A pass-through command left RawMode set and no reply to show.
-    void AfterPassThrough() {
-        form->Engine().RawMode = true;
-        form->Engine().ReplyToShow = false;
-        form->MemoSMSinput->SetText("old reply");
-    }
-
-    Pty pty;
 };
 
 // The irregular edit names, the keyword and index of every input, and the
@@ -102,26 +53,26 @@ TEST_F(AnalogTempTest, LevelButtonsOfAll16Inputs) {
             EXPECT_TRUE(page->findChild<QLineEdit*>(name)->isReadOnly());
         }
         const int lo = n - 1, hi = 99 - 3 * n;  // one and two digits
-        Set("ScrollBarMin" + k, lo);
-        Set("ScrollBarMax" + k, hi);
+        SetValue("ScrollBarMin" + k, lo);
+        SetValue("ScrollBarMax" + k, hi);
         EXPECT_EQ(Text(edits[n - 1][0]), Two(lo));
         EXPECT_EQ(Text(edits[n - 1][1]), Two(hi));
 
         AfterPassThrough();
         Click("Level" + k + "Cmd");
         const std::string keyword = (n <= 8 ? "ANLEV" : "ANLEW") + std::to_string((n - 1) % 8 + 1) + ",";
-        ExpectSent(keyword + Two(lo) + "," + Two(hi));
+        ExpectSentAndShown(keyword + Two(lo) + "," + Two(hi));
         EXPECT_EQ(f.MemoSMSinput->Text(), "\r\n");
         EXPECT_FALSE(f.Engine().RawMode);
         EXPECT_TRUE(f.Engine().ReplyToShow);
     }
     // A minimum above the maximum goes out as it is; the bars end at 0 and 99.
-    Set("ScrollBarMin11", 150);
-    Set("ScrollBarMax11", -3);
+    SetValue("ScrollBarMin11", 150);
+    SetValue("ScrollBarMax11", -3);
     EXPECT_EQ(Text("Minlv11"), "99");
     EXPECT_EQ(Text("Maxlv11"), "00");
     Click("Level11Cmd");
-    ExpectSent("ANLEW3,99,00");
+    ExpectSentAndShown("ANLEW3,99,00");
 }
 
 // Bars to edits over their whole ranges: two digits for the analog levels,
@@ -129,22 +80,22 @@ TEST_F(AnalogTempTest, LevelButtonsOfAll16Inputs) {
 TEST_F(AnalogTempTest, EditsFollowTheirBarsOverTheWholeRanges) {
     StartOnPty();
     for (int v = 0; v <= 99; ++v) {
-        Set("ScrollBarMax7", v);
+        SetValue("ScrollBarMax7", v);
         ASSERT_EQ(Text("MaxLv7"), Two(v));
     }
     for (int t = -99; t <= 149; ++t) {
-        Set("ScrollBarT2min", t);
+        SetValue("ScrollBarT2min", t);
         ASSERT_EQ(Text("T2min"), std::to_string(t));
     }
     const std::pair<int, std::string> dividers[] = {{9, "0009"},    {10, "0010"},   {999, "0999"},
                                                     {1000, "1000"}, {9600, "9600"}, {0, "0000"}};
     for (const auto& [position, text] : dividers) {
-        Set("ScrollBar1", position);
+        SetValue("ScrollBar1", position);
         EXPECT_EQ(Text("RTdivider"), text);
     }
-    Set("ScrollBarRT2", 32000);
+    SetValue("ScrollBarRT2", 32000);
     EXPECT_EQ(Text("RT2"), "32000");
-    Set("ScrollBarRT1", 40000);  // limited by the bar
+    SetValue("ScrollBarRT1", 40000);  // limited by the bar
     EXPECT_EQ(Text("RT1"), "32000");
 }
 
@@ -161,17 +112,17 @@ TEST_F(AnalogTempTest, ModeDigitsMultipliersAndDividers) {
     };
     // The typing limits as the window is defined; the empty record leaves the groups on item 0.
     EXPECT_EQ(Value("AMode5"), 0);
-    EXPECT_EQ(qobject_cast<app::TEdit*>(W("AkoeffStr"))->MaxLength(), 8);
-    EXPECT_EQ(qobject_cast<app::TEdit*>(W("ADividerStr"))->MaxLength(), 8);
+    EXPECT_EQ(qobject_cast<app::TEdit*>(C("AkoeffStr"))->MaxLength(), 8);
+    EXPECT_EQ(qobject_cast<app::TEdit*>(C("ADividerStr"))->MaxLength(), 8);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.command);
         for (int n = 1; n <= 8; ++n)
-            Set("AMode" + std::to_string(n), c.modes[static_cast<size_t>(n - 1)]);
+            SetValue("AMode" + std::to_string(n), c.modes[static_cast<size_t>(n - 1)]);
         SetText("AkoeffStr", c.multipliers);
         SetText("ADividerStr", c.dividers);
         AfterPassThrough();
         Click("WriteAMode1");
-        ExpectSent(c.command);
+        ExpectSentAndShown(c.command);
         EXPECT_FALSE(f.Engine().RawMode);
         EXPECT_TRUE(f.Engine().ReplyToShow);
     }
@@ -186,21 +137,21 @@ TEST_F(AnalogTempTest, CorrectionsSendTheirEditAndTypingStopsAtThree) {
         SetText("MUX" + std::to_string(ch), std::to_string(100 + 11 * ch));
         AfterPassThrough();
         Click("Button" + std::to_string(10 + ch));
-        ExpectSent("K20MA" + std::to_string(ch) + "," + std::to_string(100 + 11 * ch));
+        ExpectSentAndShown("K20MA" + std::to_string(ch) + "," + std::to_string(100 + 11 * ch));
         EXPECT_TRUE(f.Engine().ReplyToShow);
     }
     SetText("MUX3", "");
     Click("Button13");
-    ExpectSent("K20MA3,");
+    ExpectSentAndShown("K20MA3,");
 
-    auto* mux = qobject_cast<QLineEdit*>(W("MUX1"));
+    auto* mux = qobject_cast<QLineEdit*>(C("MUX1"));
     mux->clear();
     QTest::keyClicks(mux, "1234");
     EXPECT_EQ(mux->text().toStdString(), "123");
     Click("Button11");
-    ExpectSent("K20MA1,123");
+    ExpectSentAndShown("K20MA1,123");
     f.SaveSetting1Click();
-    Start();
+    StartOnPty();
     EXPECT_EQ(Text("MUX1"), "123");
     EXPECT_EQ(Text("MUX2"), "122");
 }
@@ -219,13 +170,13 @@ TEST_F(AnalogTempTest, TimeoutFiltersAndTheirTwins) {
         SCOPED_TRACE(r.bar);
         EXPECT_EQ(Text(r.edit), "00");  // written at loading, though the bar did not move
         Click(r.button);
-        ExpectSent(std::string(r.prefix) + "00 ");
+        ExpectSentAndShown(std::string(r.prefix) + "00 ");
         for (int v : {7, 42, 99}) {
-            Set(r.bar, v);
+            SetValue(r.bar, v);
             EXPECT_EQ(Text(r.edit), Two(v));
             AfterPassThrough();
             Click(r.button);
-            ExpectSent(std::string(r.prefix) + Two(v) + " ");
+            ExpectSentAndShown(std::string(r.prefix) + Two(v) + " ");
             EXPECT_FALSE(f.Engine().RawMode);
         }
 
@@ -264,7 +215,7 @@ TEST_F(AnalogTempTest, RequestButtons) {
         SCOPED_TRACE(button);
         AfterPassThrough();
         Click(button);
-        ExpectSent(command);
+        ExpectSentAndShown(command);
         EXPECT_FALSE(f.Engine().RawMode);
         EXPECT_TRUE(f.Engine().ReplyToShow);
         EXPECT_EQ(f.MemoSMSinput->Text(), "\r\n");
@@ -273,7 +224,7 @@ TEST_F(AnalogTempTest, RequestButtons) {
     Click("Button6");
     EXPECT_EQ(pty.ReadAll(30), "");
     EXPECT_TRUE(f.Controls().RunHandler("Button6Click"));
-    ExpectSent("TCLEV0");
+    ExpectSentAndShown("TCLEV0");
 }
 
 TEST_F(AnalogTempTest, TemperatureLevelsAndTheirSentMarks) {
@@ -290,12 +241,12 @@ TEST_F(AnalogTempTest, TemperatureLevelsAndTheirSentMarks) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.command);
         const std::string t = "T" + std::to_string(c.input);
-        Set("ScrollBar" + t + "min", c.minimum);
-        Set("ScrollBar" + t + "max", c.maximum);
+        SetValue("ScrollBar" + t + "min", c.minimum);
+        SetValue("ScrollBar" + t + "max", c.maximum);
         EXPECT_EQ(Base(t + "max"), ivory);
         AfterPassThrough();
         Click(c.button);
-        ExpectSent(c.command);
+        ExpectSentAndShown(c.command);
         EXPECT_TRUE(f.Engine().ReplyToShow);
         EXPECT_EQ(Base(t + "max"), lime);
         EXPECT_EQ(Base(t + "min"), aqua);
@@ -305,7 +256,7 @@ TEST_F(AnalogTempTest, TemperatureLevelsAndTheirSentMarks) {
     }
 
     // A command that never went out (SMS mode, modem exchange under way) leaves no mark.
-    Set("SMSmode", 1);
+    SetValue("SMSmode", 1);
     f.Engine().ModemBusy = true;
     Click("TlevelCmd2");
     EXPECT_EQ(pty.ReadAll(30), "");
@@ -322,11 +273,11 @@ TEST_F(AnalogTempTest, RuntimeLevelsAndSource) {
     } levels[] = {
         {240, 32000, "RTLEV 00240 32000"}, {0, 5, "RTLEV 00000 00005"}, {99999, -1, "RTLEV 32000 00000"}};
     for (const auto& l : levels) {
-        Set("ScrollBarRT1", l.rt1);
-        Set("ScrollBarRT2", l.rt2);
+        SetValue("ScrollBarRT1", l.rt1);
+        SetValue("ScrollBarRT2", l.rt2);
         AfterPassThrough();
         Click("RTlevelSend");
-        ExpectSent(l.command);
+        ExpectSentAndShown(l.command);
         EXPECT_TRUE(f.Engine().ReplyToShow);
     }
 
@@ -343,20 +294,20 @@ TEST_F(AnalogTempTest, RuntimeLevelsAndSource) {
     };
     for (const auto& s : sources) {
         SCOPED_TRACE(s.command);
-        Set("RTinputSource", s.input);
-        Set("RTsource", s.source);
-        Set("ScrollBar1", s.divider);
+        SetValue("RTinputSource", s.input);
+        SetValue("RTsource", s.source);
+        SetValue("ScrollBar1", s.divider);
         if (!s.typed.empty()) SetText("RTdivider", s.typed);
         AfterPassThrough();
         Click("SetRTsource");
-        ExpectSent(s.command);
+        ExpectSentAndShown(s.command);
         EXPECT_FALSE(f.Engine().RawMode);
         EXPECT_FALSE(f.Engine().ReplyToShow);
         EXPECT_EQ(f.MemoSMSinput->Text(), "\r\n");
     }
     AfterPassThrough();
     Click("Button2");
-    ExpectSent("RTMODR");
+    ExpectSentAndShown("RTMODR");
     EXPECT_FALSE(f.Engine().RawMode);
     EXPECT_FALSE(f.Engine().ReplyToShow);
 }
@@ -369,14 +320,14 @@ TEST_F(AnalogTempTest, SourceGroupsRunTheScheduleHandler) {
     auto* schedule = qobject_cast<app::SmsSchedulePage*>(f.PageAt(PageIndex::SmsSchedule));
     ASSERT_NE(schedule, nullptr);
     schedule->RadioGroup1->SetItemIndex(4);
-    Set("CheckBoxS1", 0);
+    SetValue("CheckBoxS1", 0);
     for (const char* group : {"RTsource", "RTinputSource"}) {
         SCOPED_TRACE(group);
         schedule->ScheduleText = "T4407    ";
-        Set(group, 2);
+        SetValue(group, 2);
         EXPECT_EQ(schedule->ScheduleText, "T  07    ");
         schedule->ScheduleText = "T4407    ";
-        Set(group, 2);  // no change, no click
+        SetValue(group, 2);  // no change, no click
         EXPECT_EQ(schedule->ScheduleText, "T4407    ");
     }
     EXPECT_EQ(pty.ReadAll(30), "");
@@ -428,23 +379,20 @@ TEST_F(AnalogTempTest, LimitsLoadLimitedWrittenBackAndSaved) {
 
     // A stored zero is sent as two digits.
     Click("Level1Cmd");
-    ExpectSent("ANLEV1,00,00");
+    ExpectSentAndShown("ANLEV1,00,00");
     Click("TlevelCmd");
-    ExpectSent("TCLEV1+000+000");
+    ExpectSentAndShown("TCLEV1+000+000");
 
-    Set("ScrollBarMax9", 55);
-    Set("ScrollBarMin8", 8);
-    Set("ScrollBarT1max", -12);
-    Set("AMode4", 1);
-    Set("AMode2", 0);
+    SetValue("ScrollBarMax9", 55);
+    SetValue("ScrollBarMin8", 8);
+    SetValue("ScrollBarT1max", -12);
+    SetValue("AMode4", 1);
+    SetValue("AMode2", 0);
     SetText("MUX1", "1234");  // set by the program: kept whole, stored cut
     SetText("ADividerStr", "123456789");
     f.SaveSetting1Click();
 
-    config::ConfigRecord out;
-    const std::string saved = ReadFile("KT4470.cfg");
-    ASSERT_EQ(saved.size(), config::kRecordSize);
-    std::copy(saved.begin(), saved.end(), out.Bytes().begin());
+    const config::ConfigRecord out = SavedRecord();
     EXPECT_EQ(out.AnalogMax(9), 55);
     EXPECT_EQ(out.AnalogMin(8), 8);
     EXPECT_EQ(out.AnalogMin(3), 99);
@@ -459,7 +407,7 @@ TEST_F(AnalogTempTest, LimitsLoadLimitedWrittenBackAndSaved) {
     EXPECT_EQ(out.AnalogMultipliers(), "12345678");
     EXPECT_EQ(out.AnalogDividers(), "12345678");
 
-    Start();
+    StartOnPty();
     EXPECT_EQ(Text("Maxlv9"), "55");
     EXPECT_EQ(Text("MinLv8"), "08");
     EXPECT_EQ(Text("T1max"), "-12");
@@ -477,21 +425,21 @@ TEST_F(AnalogTempTest, AlternateLayoutOnAndOff) {
 
     const auto expectLayout = [&](bool on) {
         SCOPED_TRACE(on ? "alternate" : "default");
-        QWidget* panel1 = W("Panel1");
+        QWidget* panel1 = C("Panel1");
         EXPECT_EQ(panel1->isVisibleTo(analog), on);
         for (int n = 1; n <= 8; ++n) {
             const auto g = app::LevelGroup(n);
             const bool covered = n >= 5;
             for (const std::string& name : {g.group, g.minBar, g.maxBar, g.minEdit, g.maxEdit, g.button}) {
-                EXPECT_EQ(W(name)->isEnabled(), !(on && covered)) << name;
+                EXPECT_EQ(C(name)->isEnabled(), !(on && covered)) << name;
                 // Panel1 lies over the controls of inputs 5..8 only.
-                EXPECT_EQ(panel1->geometry().contains(W(name)->geometry()), covered) << name;
+                EXPECT_EQ(panel1->geometry().contains(C(name)->geometry()), covered) << name;
             }
-            EXPECT_EQ(W("AMode" + std::to_string(n))->isEnabled(), !(on && covered)) << n;
+            EXPECT_EQ(C("AMode" + std::to_string(n))->isEnabled(), !(on && covered)) << n;
         }
-        EXPECT_EQ(W("PanelRT")->isVisibleTo(temp), on);
+        EXPECT_EQ(C("PanelRT")->isVisibleTo(temp), on);
         // Inputs 9..16 are never covered.
-        EXPECT_TRUE(W("Level13Cmd")->isEnabled());
+        EXPECT_TRUE(C("Level13Cmd")->isEnabled());
     };
     expectLayout(true);
     f.KTM447QD1Click();
@@ -503,7 +451,7 @@ TEST_F(AnalogTempTest, AlternateLayoutOnAndOff) {
 // The names the issue gives, and a page audit with the alternate layout on
 // (the runtime panel shown).
 TEST_F(AnalogTempTest, AccessibleNames) {
-    auto& f = Start();
+    auto& f = StartWithoutPort();
     const std::map<std::string, std::string> names = {
         {"ScrollBarMin1", "Analog input 1 minimum"},
         {"ScrollBarMax16", "Analog input 16 maximum"},
@@ -550,8 +498,8 @@ TEST_F(AnalogTempTest, AccessibleNames) {
         {"Button8", "Clear Counters"},
     };
     for (const auto& [name, accessible] : names)
-        EXPECT_EQ(AccessibleName(W(name)), accessible) << name;
-    const auto* mode = qobject_cast<app::TRadioGroup*>(W("AMode3"));
+        EXPECT_EQ(AccessibleName(C(name)), accessible) << name;
+    const auto* mode = qobject_cast<app::TRadioGroup*>(C("AMode3"));
     ASSERT_NE(mode, nullptr);
     EXPECT_EQ(mode->Item(0)->text().toStdString(), "5,10V,20mA");
     EXPECT_EQ(mode->Item(1)->text().toStdString(), "4-20mA");

@@ -75,10 +75,7 @@ TEST_F(Commands, ExitSavesOnlyWhenAsked) {
     g.mainPage->BRnumber->setText("+4930123");
     g.Exit1->trigger();  // "File" -> "Exit" does the same
     EXPECT_FALSE(g.isVisible());
-    const std::string saved = ReadFile("KT4470.cfg");
-    ASSERT_EQ(saved.size(), config::kRecordSize);
-    config::ConfigRecord rec;
-    std::copy(saved.begin(), saved.end(), rec.Bytes().begin());
+    const config::ConfigRecord rec = SavedRecord();
     EXPECT_EQ(rec.ModuleNumber(), "+4930123");
     EXPECT_TRUE(rec.SaveOnExit());
 

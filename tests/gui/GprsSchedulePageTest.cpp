@@ -2,7 +2,6 @@
 // bytes every button puts on the line in direct mode, the replies that fill
 // the parameter edits, the logger bars, the schedule text as the controls
 // edit it, and both pages' settings across a save and a restart.
-#include <QAccessible>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -10,10 +9,8 @@
 #include <QSlider>
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <map>
 #include <optional>
-#include <thread>
 
 #include "app/Widgets.h"
 #include "gui/GuiSupport.h"
@@ -31,53 +28,15 @@ using app::GprsFtpPage;
 using app::SmsSchedulePage;
 using protocol::PageIndex;
 
-std::string Name(QWidget* w) {
-    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(w);
-    return iface ? iface->text(QAccessible::Name).toStdString() : std::string();
-}
-
-class PagesTest : public WindowTest {
+class PagesTest : public PtyWindowTest {
   protected:
-    // The window on a pseudo-terminal as Com1.
-    app::TForm1& StartOnPty() {
-        EXPECT_TRUE(pty.Ok());
-        form.reset();  // a restart: the port is opened exclusively
-        std::error_code ec;
-        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(dir / "COM1", ec)))
-            Link(1, pty.SlavePath());
-        auto& f = Start();
+    void Started(app::TForm1& f) override {
         gprs = static_cast<GprsFtpPage*>(f.PageAt(PageIndex::GprsFtp));
         sched = static_cast<SmsSchedulePage*>(f.PageAt(PageIndex::SmsSchedule));
-        return f;
     }
-
-    // What the window wrote: `count` bytes, plus anything that follows at once.
-    std::string Wire(size_t count) {
-        std::string got = pty.Read(count, 2000);  // first: the operands of + are unsequenced
-        return got + pty.ReadAll(30);
-    }
-
-    // The module's answer arrives; the window polls the port and ticks once.
-    void Deliver(const std::string& reply) {
-        ASSERT_TRUE(pty.Write(reply));
-        for (int i = 0; i < 200 && form->CommPortDriver1.Backend().QueuedInput() < int32_t(reply.size()); ++i)
-            usleep(5000);
-        form->PollPort();
-        form->Tick();
-    }
-
-    template <class T = QWidget>
-    T* C(const std::string& name) const {
-        T* w = form->Controls().Get<T>(name);
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
-    std::string Text(const std::string& name) const { return app::TextOf(C(name)); }
-    void SetText(const std::string& name, const std::string& text) { app::SetTextOf(C(name), text); }
     QSlider* Hour(int n) const { return C<QSlider>("TrackBar" + std::to_string(n)); }
     QCheckBox* Enable(int n) const { return C<QCheckBox>("CheckBoxS" + std::to_string(n)); }
 
-    Pty pty;
     GprsFtpPage* gprs = nullptr;
     SmsSchedulePage* sched = nullptr;
 };
@@ -101,8 +60,8 @@ TEST_F(PagesTest, ParameterRowsFromTheTableWithTheirNames) {
             gprs->findChild<QWidget*>("GroupBox" + QString::fromLatin1(r.group.data(), r.group.size())));
         EXPECT_EQ(edit->parentWidget()->property("title").toString().toStdString(), r.group);
         EXPECT_EQ(edit->MaxLength(), r.maxLength);
-        EXPECT_EQ(Name(edit), names[i]);
-        EXPECT_EQ(Name(button), std::string("Send ") + names[i]);
+        EXPECT_EQ(AccessibleName(edit), names[i]);
+        EXPECT_EQ(AccessibleName(button), std::string("Send ") + names[i]);
         EXPECT_EQ(button->text().toStdString(), "WRITE");
         EXPECT_TRUE(form->Controls().HasHandler(std::string(r.button) + "Click"));
         auto* label = gprs->findChild<QLabel*>(QString::fromLatin1(r.edit.data(), r.edit.size()) + "Label");
@@ -117,7 +76,7 @@ TEST_F(PagesTest, ParameterRowsFromTheTableWithTheirNames) {
         {"Button10", "Write Lines in file"},        {"ReadGPRS1", "Read "},
     };
     for (const auto& [name, accessible] : named)
-        EXPECT_EQ(Name(C(name)), accessible) << name;
+        EXPECT_EQ(AccessibleName(C(name)), accessible) << name;
     for (const char* wr : {"MaxErrorLevel", "Button9", "Button10"})
         EXPECT_EQ(Text(wr), "WR") << wr;
     const struct {
@@ -151,9 +110,9 @@ TEST_F(PagesTest, ScheduleControlsWithTheirNames) {
             EXPECT_EQ(group->Item(i)->text(), items[i]);
     }
     for (int n = 1; n <= 4; ++n) {
-        EXPECT_EQ(Name(Hour(n)), "Send hour " + std::to_string(n));
+        EXPECT_EQ(AccessibleName(Hour(n)), "Send hour " + std::to_string(n));
         EXPECT_EQ(std::make_pair(Hour(n)->minimum(), Hour(n)->maximum()), std::make_pair(0, 23));
-        EXPECT_EQ(Name(Enable(n)), "Send hour " + std::to_string(n) + " enable");
+        EXPECT_EQ(AccessibleName(Enable(n)), "Send hour " + std::to_string(n) + " enable");
         EXPECT_EQ(Enable(n)->text().toStdString(), "Enable");
     }
     EXPECT_EQ(C<QPushButton>("GetShedule")->text().toStdString(), "GET");
@@ -198,12 +157,10 @@ TEST_F(PagesTest, ParameterButtonsWriteAndReadWithTheCutAndClearingRules) {
     };
     for (const auto& w : writes) {
         SCOPED_TRACE(std::string(w.button) + " " + w.text);
-        f.Engine().RawMode = true;
-        f.Engine().ReplyToShow = false;
-        f.MemoSMSinput->SetText("old reply");
+        AfterPassThrough();
         SetText(w.edit, w.text);
-        C<QPushButton>(w.button)->click();
-        EXPECT_EQ(Wire(Framed(w.sent).size()), Framed(w.sent));
+        Click(w.button);
+        ExpectSent(w.sent);
         EXPECT_EQ(f.MemoS->Text(), std::string(w.shown) + "\r\n");
         EXPECT_EQ(f.MemoSMSinput->Text(), "\r\n");
         EXPECT_EQ(Text(w.edit), w.after);
@@ -219,16 +176,16 @@ TEST_F(PagesTest, ParameterButtonsWriteAndReadWithTheCutAndClearingRules) {
         SCOPED_TRACE(std::string(r.button));
         EXPECT_EQ(Text(std::string(r.button)), "RD");
         SetText(std::string(r.edit), "unchanged value");
-        C<QPushButton>(std::string(r.button))->click();
-        EXPECT_EQ(Wire(Framed(std::string(r.read)).size()), Framed(std::string(r.read)));
+        Click(std::string(r.button));
+        ExpectSent(std::string(r.read));
         EXPECT_EQ(f.MemoS->Text(), std::string(r.read) + "\r\n");
         EXPECT_EQ(Text(std::string(r.edit)), "unchanged value");
     }
     gprs->ReadGPRS1->click();
     for (const auto& r : protocol::cmd::kGprsParameters)
         EXPECT_EQ(Text(std::string(r.button)), "WR");
-    C<QPushButton>("DirNameBtn")->click();
-    EXPECT_EQ(Wire(Framed("SETDN unchanged").size()), Framed("SETDN unchanged"));
+    Click("DirNameBtn");
+    ExpectSent("SETDN unchanged");
 }
 
 TEST_F(PagesTest, HttpErrorLimitGoesFramedEvenAfterAPassThroughCommand) {
@@ -240,8 +197,8 @@ TEST_F(PagesTest, HttpErrorLimitGoesFramedEvenAfterAPassThroughCommand) {
         EXPECT_EQ(Text("MaxError"), std::to_string(position));
         f.Engine().RawMode = true;  // an unanswered pass-through command before
         f.Engine().ReplyToShow = false;
-        C<QPushButton>("MaxErrorLevel")->click();
-        EXPECT_EQ(Wire(Framed(sent).size()), Framed(sent));
+        Click("MaxErrorLevel");
+        ExpectSent(sent);
         EXPECT_EQ(f.MemoS->Text(), std::string(sent) + "\r\n");
         EXPECT_FALSE(f.Engine().RawMode);
         EXPECT_FALSE(f.Engine().ReplyToShow);  // left as it was: no Clear
@@ -270,8 +227,8 @@ TEST_F(PagesTest, RepliesFillTheParameterEditsOnThisPageInDirectModeOnly) {
     // What a reply filled in goes out as the next write.
     f.PageControl1->setCurrentIndex(static_cast<int>(PageIndex::GprsFtp));
     Deliver("PASSWORD: s3cret\r\n");
-    C<QPushButton>("PWbtn")->click();
-    EXPECT_EQ(Wire(Framed("SETPW s3cret").size()), Framed("SETPW s3cret"));
+    Click("PWbtn");
+    ExpectSent("SETPW s3cret");
 }
 
 TEST_F(PagesTest, LoggerBarsShowTheirOwnValueAndTheirButtonsRunTheIoControlHandlers) {
@@ -310,8 +267,8 @@ TEST_F(PagesTest, LoggerBarsShowTheirOwnValueAndTheirButtonsRunTheIoControlHandl
     std::map<std::string, int> runs;
     for (const char* h : {"bSRateClick", "bDLperiodClick"})
         if (!f.Controls().HasHandler(h)) f.Controls().AddHandler(h, [&runs, h] { ++runs[h]; });
-    C<QPushButton>("Button9")->click();
-    C<QPushButton>("Button10")->click();
+    Click("Button9");
+    Click("Button10");
     if (ioLines && ioRate) {
         const std::string rate = "SRATE" + std::to_string(ioRate->value());
         const std::string lines = "DLPER" + std::to_string(ioLines->value());
@@ -336,9 +293,9 @@ TEST_F(PagesTest, ScheduleTextFollowsTheControlsAndSetSendsIt) {
     auto set = [&](const std::string& expected) {
         f.Engine().RawMode = true;
         f.Engine().ReplyToShow = false;
-        C<QPushButton>("SetShedule")->click();
+        Click("SetShedule");
         const std::string command = "SETSH," + expected;
-        EXPECT_EQ(Wire(Framed(command).size()), Framed(command));
+        ExpectSent(command);
         EXPECT_EQ(f.MemoS->Text(), command + "\r\n");
         EXPECT_EQ(f.MemoSMSinput->Text(), "");
         EXPECT_FALSE(f.Engine().RawMode);
@@ -391,8 +348,8 @@ TEST_F(PagesTest, ScheduleTextFollowsTheControlsAndSetSendsIt) {
     }
 
     f.Engine().RawMode = true;
-    C<QPushButton>("GetShedule")->click();
-    EXPECT_EQ(Wire(Framed("GETSH").size()), Framed("GETSH"));
+    Click("GetShedule");
+    ExpectSent("GETSH");
     EXPECT_EQ(f.MemoS->Text(), "GETSH\r\n");
     EXPECT_FALSE(f.Engine().RawMode);
     EXPECT_TRUE(f.Engine().ReplyToShow);
@@ -405,8 +362,8 @@ TEST_F(PagesTest, ScheduleSetStartsFromNineBlanks) {
     Enable(1)->setChecked(true);
     Hour(1)->setValue(5);
     EXPECT_EQ(sched->ScheduleText, "");
-    C<QPushButton>("SetShedule")->click();
-    EXPECT_EQ(Wire(Framed("SETSH,C05      ").size()), Framed("SETSH,C05      "));
+    Click("SetShedule");
+    ExpectSent("SETSH,C05      ");
     EXPECT_EQ(sched->ScheduleText, "C05      ");
 }
 
@@ -493,7 +450,7 @@ TEST_F(PagesTest, BothPagesSurviveSaveAndRestart) {
     Enable(4)->setChecked(true);
     Hour(2)->setValue(8);
     Hour(4)->setValue(20);
-    C<QPushButton>("SetShedule")->click();
+    Click("SetShedule");
     ASSERT_EQ(sched->ScheduleText, "L  08  20");
     Wire(Framed("SETSH,L  08  20").size());
     const int lines = gprs->eDLoggerTmSB->value();  // 6 where the twin on "IO control" pulled it back
@@ -542,22 +499,13 @@ TEST_F(PagesTest, ParameterRoundTripThroughTheSimulator) {
     auto& f = StartOnPty();
     ASSERT_TRUE(f.CommPortDriver1.IsOpen());
     f.PageControl1->setCurrentIndex(static_cast<int>(PageIndex::GprsFtp));
-    auto until = [&f](const std::function<bool()>& done) {
-        for (int i = 0; i < 2000 && !done(); ++i) {
-            f.PollPort();
-            if (i % 10 == 9) f.Tick();
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return done();
-    };
     SetText("APN", "apn.example x");
-    C<QPushButton>("APNbtn")->click();
-    EXPECT_TRUE(until([&] { return f.MemoSMSinput->Text().find("APN: apn.example") != std::string::npos; }))
-        << f.MemoSMSinput->Text();
+    Click("APNbtn");
+    EXPECT_TRUE(ReplyShows("APN: apn.example")) << f.MemoSMSinput->Text();
     SetText("APN", "");  // the clearing form does not touch the edit: the read fills it
     gprs->ReadGPRS1->click();
-    C<QPushButton>("APNbtn")->click();
-    EXPECT_TRUE(until([&] { return Text("APN") == "apn.example"; })) << f.MemoSMSinput->Text();
+    Click("APNbtn");
+    EXPECT_TRUE(Until([&] { return Text("APN") == "apn.example"; })) << f.MemoSMSinput->Text();
 }
 #endif
 

@@ -1,14 +1,22 @@
 // Shared set-up of the window tests: one offscreen QApplication, a temporary
 // working directory with COMn links to pseudo-terminals, and a TForm1 built
-// there with manual timers and recorded message boxes.
+// there with manual timers and recorded message boxes; the page tests' window
+// on a pseudo-terminal as COM1 with its controls by name.
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/Form1.h"
@@ -77,6 +85,15 @@ class WindowTest : public ::testing::Test {
         return out;
     }
 
+    // The settings file as a record; an empty record when it is not a whole one.
+    config::ConfigRecord SavedRecord() {
+        const std::string bytes = ReadFile("KT4470.cfg");
+        config::ConfigRecord rec;
+        EXPECT_EQ(bytes.size(), config::kRecordSize);
+        if (bytes.size() == config::kRecordSize) std::copy(bytes.begin(), bytes.end(), rec.Bytes().begin());
+        return rec;
+    }
+
     app::TForm1& Start() {
         app::FormOptions o;
         o.workDir = dir;
@@ -99,5 +116,102 @@ class WindowTest : public ::testing::Test {
 inline std::string Framed(const std::string& command) {
     return std::string(14, ' ') + "SETUP:" + command + '\r' + std::string(1, '\0');
 }
+
+// Two digits at least: 7 as "07".
+inline std::string Two(int v) {
+    return (v >= 0 && v < 10 ? "0" : "") + std::to_string(v);
+}
+
+// What a screen reader announces for the control.
+inline std::string AccessibleName(QWidget* w) {
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(w);
+    return iface ? iface->text(QAccessible::Name).toStdString() : std::string();
+}
+
+// The window with COM1 on a pseudo-terminal (or on no device), what it
+// writes there and the module's answers, and its controls by name.
+class PtyWindowTest : public WindowTest {
+  protected:
+    // The window with COM1 on the pseudo-terminal. A restart closes the
+    // running window first, as the port is opened exclusively; a COM1 link
+    // made before (a simulator's, or one to no device) stays.
+    app::TForm1& StartOnPty() {
+        EXPECT_TRUE(pty.Ok());
+        return Restart(pty.SlavePath());
+    }
+    // The window with COM1 naming a device that does not exist.
+    app::TForm1& StartWithoutPort() { return Restart((dir / "no-such-device").string()); }
+    // Runs after every start: fixtures keep their page pointers here.
+    virtual void Started(app::TForm1&) {}
+
+    // What the window wrote: `count` bytes, plus anything that follows at once.
+    std::string Wire(size_t count) {
+        std::string got = pty.Read(count, 2000);  // first: the operands of + are unsequenced
+        return got + pty.ReadAll(30);
+    }
+    // The command went out framed, and nothing after it.
+    void ExpectSent(const std::string& command) { EXPECT_EQ(Wire(Framed(command).size()), Framed(command)); }
+
+    // An unanswered pass-through command left RawMode set, no reply to show
+    // and an old reply in the memo.
+    void AfterPassThrough() {
+        form->Engine().RawMode = true;
+        form->Engine().ReplyToShow = false;
+        form->MemoSMSinput->SetText("old reply");
+    }
+
+    // The module's answer arrives; the window polls the port and ticks once.
+    void Deliver(const std::string& reply) {
+        ASSERT_TRUE(pty.Write(reply));
+        for (int i = 0; i < 200 && form->CommPortDriver1.Backend().QueuedInput() < int32_t(reply.size()); ++i)
+            usleep(5000);
+        form->PollPort();
+        form->Tick();
+    }
+    // Polls the port and ticks until `done` holds (10 s at most), for the
+    // answers of a simulated module.
+    bool Until(const std::function<bool()>& done) {
+        for (int i = 0; i < 2000 && !done(); ++i) {
+            form->PollPort();
+            if (i % 10 == 9) form->Tick();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return done();
+    }
+    // Until the reply memo holds `text`.
+    bool ReplyShows(const std::string& text) {
+        return Until([&] { return form->MemoSMSinput->Text().find(text) != std::string::npos; });
+    }
+
+    // A control by its name in the window's registry.
+    template <class T = QWidget>
+    T* C(const std::string& name) const {
+        T* w = form->Controls().Get<T>(name);
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    std::string Text(const std::string& name) const { return app::TextOf(C(name)); }
+    void SetText(const std::string& name, const std::string& text) { app::SetTextOf(C(name), text); }
+    int Value(const std::string& name) const { return app::ValueOf(C(name)); }
+    void SetValue(const std::string& name, int value) { app::SetValueOf(C(name), value); }
+    void Click(const std::string& name) {
+        auto* b = C<QAbstractButton>(name);
+        ASSERT_NE(b, nullptr);
+        b->click();
+    }
+
+    Pty pty;
+
+  private:
+    app::TForm1& Restart(const std::string& com1) {
+        form.reset();
+        std::error_code ec;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(dir / "COM1", ec))) Link(1, com1);
+        auto& f = Start();
+        messages.clear();  // the missing settings file
+        Started(f);
+        return f;
+    }
+};
 
 }  // namespace kt::test

@@ -2,7 +2,6 @@
 // in direct mode, the output edits (changed only when a command left), the
 // option string, the twins, and their settings across a save and a restart.
 #include <QAbstractButton>
-#include <QAccessible>
 #include <QScrollBar>
 #include <array>
 #include <functional>
@@ -33,28 +32,11 @@ std::vector<std::pair<std::string, std::string>> Entries(std::initializer_list<s
     return split;
 }
 
-class IOControlOtherTest : public WindowTest {
+class IOControlOtherTest : public PtyWindowTest {
   protected:
-    // The window with Com1 on the pseudo-terminal, or naming no device.
-    app::TForm1& StartPages(bool onPty = true) {
-        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(dir / "COM1")))
-            Link(1, onPty ? pty.SlavePath() : (dir / "no-such-device").string());
-        auto& f = Start();
+    void Started(app::TForm1& f) override {
         other = static_cast<app::OtherPage*>(f.PageAt(PageIndex::Other));
-        messages.clear();  // the missing settings file
-        return f;
     }
-
-    QWidget* C(const std::string& name) {
-        QWidget* control = form->Controls().Find(name);
-        EXPECT_NE(control, nullptr) << name;
-        return control;
-    }
-    std::string Text(const std::string& name) { return app::TextOf(C(name)); }
-    void SetText(const std::string& name, const std::string& text) { app::SetTextOf(C(name), text); }
-    int Value(const std::string& name) { return app::ValueOf(C(name)); }
-    void SetValue(const std::string& name, int v) { app::SetValueOf(C(name), v); }
-    void Click(const std::string& name) { qobject_cast<QAbstractButton*>(C(name))->click(); }
     // Each entry "name=text": the control's text; "name=position" for ExpectPositions.
     void ExpectTexts(std::initializer_list<std::string> entries) {
         for (const auto& [name, text] : Entries(entries))
@@ -75,34 +57,11 @@ class IOControlOtherTest : public WindowTest {
             SetText(N("Output%1", k), s[k - 1]);
     }
 
-    // What the window wrote: `count` bytes, plus anything that follows at once.
-    std::string Wire(size_t count) {
-        std::string got = pty.Read(count, 2000);
-        return got + pty.ReadAll(30);
-    }
-    void ExpectSent(const std::string& command) { EXPECT_EQ(Wire(Framed(command).size()), Framed(command)); }
-
-    config::ConfigRecord Saved() {
-        const std::string bytes = ReadFile("KT4470.cfg");
-        config::ConfigRecord rec;
-        EXPECT_EQ(bytes.size(), config::kRecordSize);
-        if (bytes.size() == config::kRecordSize) std::copy(bytes.begin(), bytes.end(), rec.Bytes().begin());
-        return rec;
-    }
-
-    QScrollBar* Bar(const std::string& name) { return qobject_cast<QScrollBar*>(C(name)); }
-
-    Pty pty;
     app::OtherPage* other = nullptr;
 };
 
-std::string AccessibleName(QWidget* w) {
-    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(w);
-    return iface ? iface->text(QAccessible::Name).toStdString() : std::string();
-}
-
 TEST_F(IOControlOtherTest, NamesAndStartState) {
-    StartPages(false);
+    StartWithoutPort();
     const auto names = Entries({"Output1=Output 1 state",
                                 "Output8=Output 8 state",
                                 "OutputBin=Outputs 1 to 8",
@@ -138,16 +97,14 @@ TEST_F(IOControlOtherTest, NamesAndStartState) {
 
 // Clear, the framed command, the command in the monitor line, the reply to come shown.
 TEST_F(IOControlOtherTest, RequestsGoFramedAfterClear) {
-    auto& f = StartPages();
+    auto& f = StartOnPty();
     const auto requests = Entries(
         {"GetInp1=GETIS01", "GetInp9=GETIS09", "GetInp12=GETIS12", "GetAllInput=GETIS00", "GetOut1=GETOS1",
          "GetOut8=GETOS8", "GetOutState=GETOS0", "SetPulse=SETTN0,1,00000000", "bSRate=SRATE0",
          "bDLperiod=DLPER1", "SetDtimeoutFilter=SETTF       0", "SetTimeoutFilter=SETTF,00,00,0"});
     for (const auto& [button, command] : requests) {
         SCOPED_TRACE(button);
-        f.Engine().RawMode = true;  // left over from a pass-through command
-        f.Engine().ReplyToShow = false;
-        f.MemoSMSinput->SetText("old reply");
+        AfterPassThrough();
         Click(button);
         ExpectSent(command);
         EXPECT_EQ(f.MemoS->Text(), command + "\r\n");
@@ -160,7 +117,7 @@ TEST_F(IOControlOtherTest, RequestsGoFramedAfterClear) {
 
 // A command that never left switches no edit; one handed to the modem does.
 TEST_F(IOControlOtherTest, OutputEditsChangeOnlyWhenTheCommandWasHandedOn) {
-    auto& f = StartPages();
+    auto& f = StartOnPty();
     app::MainPage* main = f.mainPage;
     const struct {
         const char* what;
@@ -197,7 +154,7 @@ TEST_F(IOControlOtherTest, OutputEditsChangeOnlyWhenTheCommandWasHandedOn) {
             if (!c.handedOn) {
                 EXPECT_EQ(pty.ReadAll(20), "");
             } else if (!main->SMSmode->isChecked()) {
-                EXPECT_EQ(Wire(Framed(k.command).size()), Framed(k.command));
+                ExpectSent(k.command);
             }
         }
     }
@@ -206,7 +163,7 @@ TEST_F(IOControlOtherTest, OutputEditsChangeOnlyWhenTheCommandWasHandedOn) {
 // "OUTP" goes out as typed; "0" and "1" set their outputs, any other
 // character and every output beyond a short text leave theirs.
 TEST_F(IOControlOtherTest, ParallelOutputsFollowTheirCharacters) {
-    StartPages();
+    StartOnPty();
     const Outs mixed{"ON ", "OFF", "ON ", "OFF", "ON ", "OFF", "ON ", "OFF"};
     const std::pair<std::string, Outs> cases[] = {
         {"10100000", {"ON ", "OFF", "ON ", "OFF", "OFF", "OFF", "OFF", "OFF"}},
@@ -241,7 +198,7 @@ TEST_F(IOControlOtherTest, ParametersFromLoadedValues) {
     rec.SetTempTimeout(7);
     rec.SetAnalogTimeout(150);  // limited to 99
     WriteSettings(rec);
-    auto& f = StartPages();
+    auto& f = StartOnPty();
     ExpectPositions({"SRateSB=5", "DLoggerTmSB=4", "DFilterSBd=6", "ATimeout1SB=99"});
     ExpectTexts({"SRate=5", "DLoggerTm=4", "PulseD1=2", "PulseD2=18", "PulseD3=0", "PulseD8=14", "DFilter=6",
                  "DFilterD=6", "TTimeout1=07", "ATimeout1=99"});
@@ -257,7 +214,7 @@ TEST_F(IOControlOtherTest, ParametersFromLoadedValues) {
 }
 
 TEST_F(IOControlOtherTest, OptionStringSwitchesMarksSetAndGet) {
-    auto& f = StartPages();
+    auto& f = StartOnPty();
     // Each switch edits its own position only.
     for (int k = 3; k <= 15; ++k) {
         const std::string before = Text("StringStr1");
@@ -307,7 +264,7 @@ TEST_F(IOControlOtherTest, OptionStringSwitchesMarksSetAndGet) {
 // when the twin's wider range goes past 6. The full and the digital filter
 // forms share their columns.
 TEST_F(IOControlOtherTest, TwinsAndTheFilterColumns) {
-    StartPages();
+    StartOnPty();
     SetValue("TTimeout1SB", 5);
     SetValue("ATimeout1SB", 30);
     SetValue("DFilterSB", 2);
@@ -323,13 +280,13 @@ TEST_F(IOControlOtherTest, TwinsAndTheFilterColumns) {
     ExpectPositions({"DFilterSB=7"});
     ExpectTexts({"DFilter=7", "DFilterD=7"});
 
-    QScrollBar* rate = Bar("eSRateSB");
+    QScrollBar* rate = C<QScrollBar>("eSRateSB");
     rate->setValue(7);
     ExpectTexts({"SRate=7", "eSRate=7"});
     SetValue("SRateSB", 2);
     EXPECT_EQ(rate->value(), 2);
 
-    QScrollBar* lines = Bar("eDLoggerTmSB");
+    QScrollBar* lines = C<QScrollBar>("eDLoggerTmSB");
     const struct {
         bool twin;  // the bar moved: the "GPRS, FTP" one or this page's
         int to, logger, other;
@@ -352,7 +309,7 @@ TEST_F(IOControlOtherTest, TwinsAndTheFilterColumns) {
 // Neither button clears the memos or sets ReplyToShow, but both leave
 // pass-through mode first: after an unanswered AT command they go out framed.
 TEST_F(IOControlOtherTest, DateTimeSourceAndRestartGoFramedAfterAPassThrough) {
-    auto& f = StartPages();
+    auto& f = StartOnPty();
     const struct {
         int source;
         bool restart;
@@ -381,12 +338,12 @@ TEST_F(IOControlOtherTest, SettingsSurviveSaveAndRestart) {
     config::ConfigRecord rec;
     rec.SetOtherFlags("XY");
     WriteSettings(rec);
-    auto& f = StartPages(false);
+    auto& f = StartWithoutPort();
     // The stored option string is padded at load, written back, not shown.
     EXPECT_EQ(f.Config.OtherFlags(), "XY" + std::string(14, ' '));
     EXPECT_EQ(Text("StringStr1"), kInitial);
     f.SaveSetting1Click();
-    EXPECT_EQ(Saved().OtherFlags(), "XY" + std::string(14, ' '));
+    EXPECT_EQ(SavedRecord().OtherFlags(), "XY" + std::string(14, ' '));
 
     SetValue("DFilterSB", 7);
     SetValue("TTimeout1SB", 42);
@@ -399,7 +356,7 @@ TEST_F(IOControlOtherTest, SettingsSurviveSaveAndRestart) {
     Click("SetOther");  // remembered even though the port is closed
     Click("oCheckBox6");
     f.SaveSetting1->trigger();
-    const config::ConfigRecord saved = Saved();
+    const config::ConfigRecord saved = SavedRecord();
     EXPECT_EQ(std::make_tuple(saved.DigitalFilter(), saved.TempTimeout(), saved.AnalogTimeout(),
                               saved.SampleRate(), saved.LoggerPeriod(), saved.OtherFlags()),
               std::make_tuple(7, 42, 3, 4, 5, std::string("MPEEEDDDDEEDEDE ")));
@@ -408,13 +365,13 @@ TEST_F(IOControlOtherTest, SettingsSurviveSaveAndRestart) {
     for (int k = 1; k <= 8; ++k)
         EXPECT_EQ(saved.PulseLength(k), k) << k;
 
-    auto& g = StartPages(false);
+    auto& g = StartWithoutPort();
     ExpectPositions({"DFilterSB=7", "DFilterSBd=7", "TTimeout1SB=42", "ATimeout1SB=3", "PulseDsb8=8",
                      "DLoggerTmSB=5", "eDLoggerTmSB=5", "SRateSB=4", "eSRateSB=4", "oCheckBox4=0"});
     ExpectTexts({"DFilter=7", "DFilterD=7", "TTimeout1=42", "ATimeout1=03", "PulseD1=2", "PulseD8=16",
                  "DLoggerTm=5", "SRate=4", "StringStr1=" + std::string(kInitial)});
     g.SaveSetting1Click();  // without "SET": the string as it was loaded
-    EXPECT_EQ(Saved().OtherFlags(), "MPEEEDDDDEEDEDE ");
+    EXPECT_EQ(SavedRecord().OtherFlags(), "MPEEEDDDDEEDEDE ");
 }
 
 }  // namespace

@@ -3,14 +3,11 @@
 // mode switch, its settings across a restart, and one round trip through the
 // window to kt4470-sim.
 #include <QAbstractButton>
-#include <QAccessible>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <chrono>
 #include <functional>
 #include <map>
-#include <thread>
 
 #include "app/SerialPortPage.h"
 #include "gui/GuiSupport.h"
@@ -24,42 +21,9 @@ namespace {
 
 using app::MainPage;
 
-class MainPageTest : public WindowTest {
+class MainPageTest : public PtyWindowTest {
   protected:
-    // The window on a pseudo-terminal as Com1.
-    app::TForm1& StartOnPty() {
-        EXPECT_TRUE(pty.Ok());
-        Link(1, pty.SlavePath());
-        return StartPage();
-    }
-    // The window with Com1 naming a device that does not exist.
-    app::TForm1& StartWithoutPort() {
-        std::error_code ec;
-        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(dir / "COM1", ec)))
-            Link(1, (dir / "no-such-device").string());
-        return StartPage();
-    }
-    app::TForm1& StartPage() {
-        auto& f = Start();
-        page = f.mainPage;
-        messages.clear();  // the missing settings file
-        return f;
-    }
-
-    // What the window wrote: `count` bytes, plus anything that follows at once.
-    std::string Wire(size_t count) {
-        std::string got = pty.Read(count, 2000);
-        return got + pty.ReadAll(30);
-    }
-
-    // The module's answer arrives; the window polls the port and ticks once.
-    void Deliver(const std::string& reply) {
-        ASSERT_TRUE(pty.Write(reply));
-        for (int i = 0; i < 200 && form->CommPortDriver1.Backend().QueuedInput() < int32_t(reply.size()); ++i)
-            usleep(5000);
-        form->PollPort();
-        form->Tick();
-    }
+    void Started(app::TForm1& f) override { page = f.mainPage; }
 
     int PortErrors() const {
         int n = 0;
@@ -68,14 +32,8 @@ class MainPageTest : public WindowTest {
         return n;
     }
 
-    Pty pty;
     MainPage* page = nullptr;
 };
-
-std::string Name(QWidget* w) {
-    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(w);
-    return iface ? iface->text(QAccessible::Name).toStdString() : std::string();
-}
 
 std::string Caption(QAbstractButton* b) {
     return b->text().toStdString();
@@ -125,9 +83,9 @@ TEST_F(MainPageTest, ControlsWithNamesCaptionsAndDefaults) {
         EXPECT_TRUE(e->isReadOnly());
         EXPECT_FALSE(e->hasFrame());
     }
-    EXPECT_EQ(Name(page->Hersteller), "Manufacturer");
-    EXPECT_EQ(Name(page->ModelIDCode), "Model");
-    EXPECT_EQ(Name(page->DateTime), "Date/Time");
+    EXPECT_EQ(AccessibleName(page->Hersteller), "Manufacturer");
+    EXPECT_EQ(AccessibleName(page->ModelIDCode), "Model");
+    EXPECT_EQ(AccessibleName(page->DateTime), "Date/Time");
     EXPECT_EQ(
         page->DateTime->toolTip().toStdString(),
         "0 - supplied from battery; 1 - not supplied from battery; 2 -  no battery; 3- error. 00..100 - "
@@ -169,7 +127,7 @@ TEST_F(MainPageTest, EveryControlHasItsOwnAccessibleNameEvenWhenShown) {
             !qobject_cast<QPlainTextEdit*>(w))
             continue;
         ++audited;
-        const std::string name = Name(w);
+        const std::string name = AccessibleName(w);
         EXPECT_FALSE(name.empty()) << w->objectName().toStdString();
         auto [it, fresh] = seen.emplace(name, w->objectName().toStdString());
         EXPECT_TRUE(fresh) << w->objectName().toStdString() << " and " << it->second << ": " << name;
@@ -198,9 +156,7 @@ TEST_F(MainPageTest, ModuleRequestsGoFramedAndShowInTheMonitor) {
     };
     for (const auto& r : requests) {
         SCOPED_TRACE(r.command);
-        f.Engine().RawMode = true;  // left over from a pass-through command
-        f.Engine().ReplyToShow = false;
-        f.MemoSMSinput->SetText("old reply");
+        AfterPassThrough();
         f.MemoS->SetText("old command");
         if (r.button->isEnabled()) {
             r.button->click();
@@ -209,7 +165,7 @@ TEST_F(MainPageTest, ModuleRequestsGoFramedAndShowInTheMonitor) {
             EXPECT_EQ(pty.ReadAll(30), "");
             r.handler();
         }
-        EXPECT_EQ(Wire(Framed(r.command).size()), Framed(r.command));
+        ExpectSent(r.command);
         EXPECT_EQ(f.MemoS->Text(), r.display + "\r\n");
         EXPECT_EQ(f.MemoSMSinput->Text(), "\r\n");
         EXPECT_FALSE(f.Engine().RawMode);
@@ -298,14 +254,14 @@ TEST_F(MainPageTest, PassThroughReplyEndsRawModeAndShows) {
     page->Squality->click();
     Wire(9);
     page->Version->click();  // a module request frames again
-    EXPECT_EQ(Wire(Framed("  GETVR").size()), Framed("  GETVR"));
+    ExpectSent("  GETVR");
 }
 
 TEST_F(MainPageTest, SetDateTimeFromTheClockInBothModes) {
     auto& f = StartOnPty();
     const std::string command = "SETTM 26/12/06,17:40:05+02";
     page->SetDT->click();
-    EXPECT_EQ(Wire(Framed(command).size()), Framed(command));
+    ExpectSent(command);
     EXPECT_EQ(f.MemoS->Text(), command + "\r\n");
     EXPECT_TRUE(f.Engine().ReadBackClock);
 
@@ -443,32 +399,21 @@ TEST_F(MainPageTest, RuntimeButtonOnlyForTheAlternateModule) {
 TEST_F(MainPageTest, RequestsAgainstTheSimulator) {
     sim::SimProcess simulator({"--mode", "module", "--link", (dir / "COM1").string()});
     ASSERT_FALSE(simulator.FirstLine().empty());
-    auto& f = StartPage();
+    auto& f = StartOnPty();
     ASSERT_TRUE(f.CommPortDriver1.IsOpen());
-
-    // Polls and ticks until the reply memo holds `text` (10 s at most).
-    auto replyShows = [&f](const std::string& text) {
-        for (int i = 0; i < 2000; ++i) {
-            if (f.MemoSMSinput->Text().find(text) != std::string::npos) return true;
-            f.PollPort();
-            if (i % 10 == 9) f.Tick();
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return false;
-    };
     page->ReadState->click();
-    EXPECT_TRUE(replyShows("ST: IN ")) << f.MemoSMSinput->Text();
+    EXPECT_TRUE(ReplyShows("ST: IN ")) << f.MemoSMSinput->Text();
     page->Version->click();
-    EXPECT_TRUE(replyShows("VR: KT4470QD25E SIM 1.0")) << f.MemoSMSinput->Text();
+    EXPECT_TRUE(ReplyShows("VR: KT4470QD25E SIM 1.0")) << f.MemoSMSinput->Text();
     page->SetDT->click();
-    EXPECT_TRUE(replyShows("TM: 26/12/06,17:4")) << f.MemoSMSinput->Text();
+    EXPECT_TRUE(ReplyShows("TM: 26/12/06,17:4")) << f.MemoSMSinput->Text();
     page->ATcmdOpen->click();
     page->ATcmd->setText("AT#BND=?");
     page->SendAT->click();
-    EXPECT_TRUE(replyShows("#BND: (0-3)")) << f.MemoSMSinput->Text();
+    EXPECT_TRUE(ReplyShows("#BND: (0-3)")) << f.MemoSMSinput->Text();
     EXPECT_FALSE(f.Engine().RawMode);
     page->Squality->click();
-    EXPECT_TRUE(replyShows("+CSQ: 20,0")) << f.MemoSMSinput->Text();
+    EXPECT_TRUE(ReplyShows("+CSQ: 20,0")) << f.MemoSMSinput->Text();
 }
 #endif
 

@@ -54,18 +54,16 @@ std::vector<std::string> Frames(const std::string& bytes) {
     return frames;
 }
 
-class ProvisioningTest : public WindowTest {
+class ProvisioningTest : public PtyWindowTest {
   protected:
     void SetUp() override {
-        WindowTest::SetUp();
+        PtyWindowTest::SetUp();
         WriteSettings(ProvisioningRecord());
     }
 };
 
 TEST_F(ProvisioningTest, WindowAndToolAgreeAfterLoadingTheSameFile) {
-    Pty pty;
-    Link(1, pty.SlavePath());
-    auto& f = Start();
+    auto& f = StartOnPty();
     ASSERT_TRUE(f.CommPortDriver1.IsOpen());
 
     // Right after loading, the window shows what the tool reads from the file
@@ -124,11 +122,10 @@ TEST_F(ProvisioningTest, LoadedSchedulesAgree) {
     };
     for (const auto& [stored, command] : cases) {
         SCOPED_TRACE(stored);
-        form.reset();
         config::ConfigRecord rec = ProvisioningRecord();
         rec.SetScheduleString(stored);
         WriteSettings(rec);
-        auto& f = Start();
+        auto& f = StartWithoutPort();
         const protocol::ModuleSettings shown = app::ModuleSettingsOf(f);
         const protocol::ModuleSettings read = protocol::SettingsFromRecord(rec);
         EXPECT_EQ(shown.scheduleText, read.scheduleText);
@@ -140,7 +137,7 @@ TEST_F(ProvisioningTest, LoadedSchedulesAgree) {
 TEST_F(ProvisioningTest, WriteAllAgainstTheSimulatorWithCancel) {
     sim::SimProcess simulator({"--link", (dir / "COM1").string(), "--log", (dir / "sim.log").string()});
     ASSERT_FALSE(simulator.FirstLine().empty());
-    auto& f = Start();
+    auto& f = StartOnPty();
     ASSERT_TRUE(f.CommPortDriver1.IsOpen());
     EXPECT_TRUE(f.WriteAllSettings1->isEnabled());
 
@@ -177,9 +174,7 @@ TEST_F(ProvisioningTest, WriteAllAgainstTheSimulatorWithCancel) {
 }
 
 TEST_F(ProvisioningTest, OnlyInDirectModeAndEveryCommandCountedWithoutAPort) {
-    Link(1, (dir / "no-such-adapter").string());
-    auto& f = Start();  // the port does not open: every write fails at once
-    messages.clear();
+    auto& f = StartWithoutPort();  // the port does not open: every write fails at once
     f.mainPage->SMSmode->setChecked(true);
     EXPECT_FALSE(f.WriteAllSettings1->isEnabled());
     EXPECT_NE(f.WriteAllSettings1->toolTip().indexOf("SMS"), -1);

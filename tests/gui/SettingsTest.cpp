@@ -122,10 +122,9 @@ std::vector<Bound> FullRecord() {
     return t;
 }
 
-using Settings = WindowTest;
+using Settings = PtyWindowTest;
 
 TEST_F(Settings, EveryFieldThroughTheWindowAndBack) {
-    Pty pty;
     ASSERT_TRUE(pty.Ok());
     Link(4, pty.SlavePath());  // "Com4", the stored port
     const auto table = FullRecord();
@@ -201,8 +200,7 @@ TEST_F(Settings, EveryFieldThroughTheWindowAndBack) {
         f.SaveSetting1Click();
         const std::string file = ReadFile("KT4470.cfg");
         ASSERT_EQ(file.size(), config::kRecordSize);
-        ConfigRecord saved;
-        std::copy(file.begin(), file.end(), saved.Bytes().begin());
+        const ConfigRecord saved = SavedRecord();
         std::vector<bool> owned(config::kRecordSize, false);
         std::set<FieldId> notOwned(covered);
         for (FieldId id : f.Settings().OwnedFields()) {
@@ -281,9 +279,7 @@ TEST_F(Settings, LoadingLimitsAndRepairsAndTheSaveKeepsWhatTheWindowShows) {
             EXPECT_EQ(Get(f.Config, r.field, r.n), r.loaded) << Field(r.field).name;
         }
         f.SaveSetting1Click();
-        ConfigRecord saved;
-        const std::string file = ReadFile("KT4470.cfg");
-        std::copy(file.begin(), file.end(), saved.Bytes().begin());
+        const ConfigRecord saved = SavedRecord();
         EXPECT_EQ(saved.SmsPollFactor(), factor);  // kept as stored
         for (const auto& r : repairs)
             EXPECT_EQ(Get(saved, r.field, r.n), r.saved) << Field(r.field).name;

@@ -8,9 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <chrono>
 #include <set>
-#include <thread>
 
 #include "gui/GuiSupport.h"
 #include "pages/TextSlotsPage.h"
@@ -45,35 +43,12 @@ const struct Expected {
 std::string N(const std::string& stem, int slot) {
     return stem + std::to_string(slot);
 }
-std::string Two(int slot) {
-    return (slot < 10 ? "0" : "") + std::to_string(slot);
-}
 
-class TextSlotsPageTest : public WindowTest {
+class TextSlotsPageTest : public PtyWindowTest {
   protected:
-    app::TForm1& StartOnPty() {
-        EXPECT_TRUE(pty.Ok());
-        std::error_code ec;
-        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(dir / "COM1", ec)))
-            Link(1, pty.SlavePath());
-        auto& f = Start();
-        messages.clear();  // the missing settings file
-        return f;
-    }
     TextSlotsPage* PageOf(PageIndex index) { return static_cast<TextSlotsPage*>(form->PageAt(index)); }
-    QLineEdit* Edit(const std::string& name) { return form->Controls().Get<QLineEdit>(name); }
-    QPushButton* Button(const std::string& name) { return form->Controls().Get<QPushButton>(name); }
     // Exactly the bytes of one framed command.
     std::string Sent(const std::string& command) { return pty.Read(Framed(command).size(), 2000); }
-    void Deliver(const std::string& reply) {
-        ASSERT_TRUE(pty.Write(reply));
-        for (int i = 0; i < 200 && form->CommPortDriver1.Backend().QueuedInput() < int32_t(reply.size()); ++i)
-            usleep(5000);
-        form->PollPort();
-        form->Tick();
-    }
-
-    Pty pty;
 };
 
 TEST(TextSlotTable, DefaultTextsAndCaptions) {
@@ -135,8 +110,8 @@ TEST_F(TextSlotsPageTest, EverySlotButtonWritesAndReadsItsSlot) {
         EXPECT_EQ(page->findChildren<QLineEdit*>().size(), p.last - p.first + 1);
         for (int slot = p.first; slot <= p.last; ++slot) {
             SCOPED_TRACE(N(p.button, slot));
-            QLineEdit* edit = Edit(N(p.edit, slot));
-            QPushButton* button = Button(N(p.button, slot));
+            QLineEdit* edit = C<QLineEdit>(N(p.edit, slot));
+            QAbstractButton* button = C<QAbstractButton>(N(p.button, slot));
             ASSERT_TRUE(edit && button);
             EXPECT_TRUE(page->isAncestorOf(edit) && page->isAncestorOf(button));
             EXPECT_EQ(qobject_cast<app::TEdit*>(edit)->MaxLength(), p.maxLength);
@@ -158,7 +133,7 @@ TEST_F(TextSlotsPageTest, EverySlotButtonWritesAndReadsItsSlot) {
         PageOf(p.page)->ReadBox->setChecked(true);
         for (int slot = p.first; slot <= p.last; ++slot) {
             f.Config.SetString(config::Field(p.field), slot, "kept");
-            Button(N(p.button, slot))->click();
+            Click(N(p.button, slot));
             std::string command = p.read + Two(slot) + " ";
             command.resize(p.read == "GETTX" ? 40 : 23, ' ');
             EXPECT_EQ(Sent(command), Framed(command)) << slot;
@@ -200,8 +175,8 @@ TEST_F(TextSlotsPageTest, WritesFillToWidthAndTheRecordKeepsItsShare) {
         SCOPED_TRACE(c.button);
         f.MemoSMSinput->SetText("old reply");
         f.Engine().ReplyToShow = false;
-        Edit(c.edit)->setText(QString::fromLatin1(c.text.data(), int(c.text.size())));
-        Button(c.button)->click();
+        SetText(c.edit, c.text);
+        Click(c.button);
         EXPECT_EQ(Sent(c.command), Framed(c.command));
         EXPECT_EQ(f.MemoS->Text(), c.shown + "\r\n");
         EXPECT_EQ(f.MemoSMSinput->Text(), "\r\n");
@@ -233,17 +208,17 @@ TEST_F(TextSlotsPageTest, RepliesFillTheEditsUpToTheLineEnd) {
     };
     for (int n : {17, 20})
         for (const char* stem : {"TXTSMS", "iTXTSMS"})
-            Edit(N(stem, n))->setText("Analog Inp");
+            SetText(N(stem, n), "Analog Inp");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.reply);
         f.PageControl1->setCurrentIndex(c.page);
         Deliver(c.reply);
-        EXPECT_EQ(Edit(c.edit)->text().toStdString(), c.value);
-        EXPECT_EQ(Edit(c.edit)->cursorPosition(), 0);  // shown from its start
+        EXPECT_EQ(Text(c.edit), c.value);
+        EXPECT_EQ(C<QLineEdit>(c.edit)->cursorPosition(), 0);  // shown from its start
         EXPECT_NE(f.MemoSMSinput->Text().find(c.reply.substr(0, 4)),
                   std::string::npos);  // shown all the same
     }
-    Button("TXTSMSb5")->click();
+    Click("TXTSMSb5");
     const std::string command = "SETTX05 Door" + std::string(32, ' ');  // 32 blanks at most
     EXPECT_EQ(Sent(command), Framed(command));
 }
@@ -264,11 +239,10 @@ TEST_F(TextSlotsPageTest, ReadBoxRecaptionsOnlyItsOwnPage) {
         EXPECT_EQ(f.MemoS->Text(), p.readBox == "GetText" ? "" : "GETST\r\n");
         for (const Expected& q : kPages)
             for (int slot = q.first; slot <= q.last; ++slot)
-                EXPECT_EQ(Button(N(q.button, slot))->text().toStdString(), &q == &p ? "RD" : "WR")
-                    << q.button << slot;
+                EXPECT_EQ(Text(N(q.button, slot)), &q == &p ? "RD" : "WR") << q.button << slot;
         box->click();
         for (int slot = p.first; slot <= p.last; ++slot)
-            EXPECT_EQ(Button(N(p.button, slot))->text().toStdString(), "WR");
+            EXPECT_EQ(Text(N(p.button, slot)), "WR");
     }
 }
 
@@ -303,12 +277,12 @@ TEST_F(TextSlotsPageTest, CaptionsGroupsAndLegend) {
     const std::pair<const char*, const char*> groups[] = {{"DIname", "Digital Inputs Name"},
                                                           {"DOname", "Digital Outputs Name"}};
     for (const auto& [name, title] : groups) {
-        auto* group = form->Controls().Get<QGroupBox>(name);
+        auto* group = C<QGroupBox>(name);
         ASSERT_NE(group, nullptr) << name;
         EXPECT_EQ(group->title().toStdString(), title);
     }
-    EXPECT_TRUE(form->Controls().Get<QGroupBox>("DIname")->isAncestorOf(Edit("iTXTSMS81")));
-    EXPECT_TRUE(form->Controls().Get<QGroupBox>("DOname")->isAncestorOf(Button("TXTSMSb82")));
+    EXPECT_TRUE(C<QGroupBox>("DIname")->isAncestorOf(C<QLineEdit>("iTXTSMS81")));
+    EXPECT_TRUE(C<QGroupBox>("DOname")->isAncestorOf(C<QAbstractButton>("TXTSMSb82")));
 }
 
 // A 32-character external text is stored as 26; the internal texts and the
@@ -321,7 +295,7 @@ TEST_F(TextSlotsPageTest, TextsSurviveSaveAndRestart) {
                                                        {"iTXTSMS1", "F SETOU1 RSTOU2"},
                                                        {"iTXTSMS97", "Valve 8 shut now"}};
     for (const auto& [name, text] : set)
-        Edit(name)->setText(QString::fromStdString(text));
+        SetText(name, text);
     form->SaveSetting1->trigger();
 
     StartOnPty();
@@ -329,7 +303,7 @@ TEST_F(TextSlotsPageTest, TextsSurviveSaveAndRestart) {
         {"TXTSMS1", t32.substr(0, 26)},   {"TXTSMS57", "Last"}, {"iTXTSMS1", "F SETOU1 RSTOU2"},
         {"iTXTSMS97", "Valve 8 shut no"}, {"TXTSMS2", ""},      {"iTXTSMS58", ""}};
     for (const auto& [name, text] : loaded)
-        EXPECT_EQ(Edit(name)->text().toStdString(), text) << name;
+        EXPECT_EQ(Text(name), text) << name;
 }
 
 // The sibling module's layout disables the listed pairs and shows the
@@ -348,8 +322,8 @@ TEST_F(TextSlotsPageTest, AlternateLayoutDisablesTheListedPairsAndSwapsTheLabels
             const std::set<int>& off = p.page == PageIndex::IOname ? names : events;
             for (int slot = p.first; slot <= p.last; ++slot) {
                 const bool enabled = !(on && off.count(slot));
-                EXPECT_EQ(Edit(N(p.edit, slot))->isEnabled(), enabled) << p.edit << slot;
-                EXPECT_EQ(Button(N(p.button, slot))->isEnabled(), enabled) << p.button << slot;
+                EXPECT_EQ(C<QLineEdit>(N(p.edit, slot))->isEnabled(), enabled) << p.edit << slot;
+                EXPECT_EQ(C<QAbstractButton>(N(p.button, slot))->isEnabled(), enabled) << p.button << slot;
             }
         }
         for (const char* prefix : {"", "i"}) {
@@ -361,7 +335,7 @@ TEST_F(TextSlotsPageTest, AlternateLayoutDisablesTheListedPairsAndSwapsTheLabels
             EXPECT_FALSE(label("LabelT1")->isHidden());
             EXPECT_EQ(label("LabelRT1")->geometry(), label("LabelT2")->geometry());
         }
-        EXPECT_EQ(Edit("TXTSMS4")->accessibleDescription().toStdString(),
+        EXPECT_EQ(C<QLineEdit>("TXTSMS4")->accessibleDescription().toStdString(),
                   on ? "RUNTIME1, < MINIMUM" : "Temp.Inp.2, < MINIMUM");
         f.KTM447QD1Click();
     }
@@ -373,17 +347,8 @@ TEST_F(TextSlotsPageTest, AlternateLayoutDisablesTheListedPairsAndSwapsTheLabels
 TEST_F(TextSlotsPageTest, WriteAndReadBackAgainstTheSimulator) {
     sim::SimProcess simulator({"--mode", "module", "--link", (dir / "COM1").string()});
     ASSERT_FALSE(simulator.FirstLine().empty());
-    auto& f = Start();
+    auto& f = StartOnPty();
     ASSERT_TRUE(f.CommPortDriver1.IsOpen());
-    // Polls and ticks until the condition holds (10 s at most).
-    auto waitFor = [&f](const std::function<bool()>& done) {
-        for (int i = 0; i < 2000 && !done(); ++i) {
-            f.PollPort();
-            if (i % 10 == 9) f.Tick();
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return done();
-    };
     const struct {
         PageIndex page;
         const char *edit, *button, *text, *answer;
@@ -392,14 +357,13 @@ TEST_F(TextSlotsPageTest, WriteAndReadBackAgainstTheSimulator) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.edit);
         f.PageControl1->setCurrentIndex(static_cast<int>(c.page));
-        Edit(c.edit)->setText(c.text);
-        Button(c.button)->click();
-        EXPECT_TRUE(waitFor([&] { return f.MemoSMSinput->Text().find(c.answer) != std::string::npos; }))
-            << f.MemoSMSinput->Text();
-        Edit(c.edit)->clear();
+        SetText(c.edit, c.text);
+        Click(c.button);
+        EXPECT_TRUE(ReplyShows(c.answer)) << f.MemoSMSinput->Text();
+        SetText(c.edit, "");
         PageOf(c.page)->ReadBox->setChecked(true);
-        Button(c.button)->click();
-        EXPECT_TRUE(waitFor([&] { return Edit(c.edit)->text() == c.text; })) << f.MemoSMSinput->Text();
+        Click(c.button);
+        EXPECT_TRUE(Until([&] { return Text(c.edit) == c.text; })) << f.MemoSMSinput->Text();
     }
 }
 #endif
