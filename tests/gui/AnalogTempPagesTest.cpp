@@ -1,16 +1,12 @@
 // "Analog 1-8", "Analog 9-16" and "Temp/Counter": the bytes every button puts
-// on a pseudo-terminal, the edits that follow their bars, the twin timeout
-// bars, the limits through loading (limited and written back) and saving,
-// the "sent" marks, and the alternate module layout.
+// on a pseudo-terminal, the edits that follow their bars (loaded positions
+// included), the twin timeout bars, the "sent" marks, and the alternate
+// module layout.
 #include <QAbstractButton>
 #include <QAbstractSlider>
-#include <QGroupBox>
 #include <QLineEdit>
-#include <QScrollBar>
-#include <QSignalSpy>
 #include <QtTest/QTest>
 #include <map>
-#include <set>
 
 #include "gui/GuiSupport.h"
 #include "pages/AnalogLevelsPage.h"
@@ -156,8 +152,8 @@ TEST_F(AnalogTempTest, CorrectionsSendTheirEditAndTypingStopsAtThree) {
     EXPECT_EQ(Text("MUX2"), "122");
 }
 
-// The filter buttons send their edit's two digits; each bar shows only its
-// own edit, and the window's mirror moves the twin one step each way.
+// The filter buttons send their edit's two digits; the bar's twin on "Other"
+// moves it and its edit.
 TEST_F(AnalogTempTest, TimeoutFiltersAndTheirTwins) {
     auto& f = StartOnPty();
     const struct {
@@ -180,27 +176,14 @@ TEST_F(AnalogTempTest, TimeoutFiltersAndTheirTwins) {
             EXPECT_FALSE(f.Engine().RawMode);
         }
 
-        // The "Other" page's bar, or a stand-in mirrored the way the window
-        // mirrors it while that page is not built.
-        auto* twin = f.Controls().Get<QAbstractSlider>(r.twin);
-        if (!twin) {
-            auto* standIn = new QScrollBar(f.PageAt(PageIndex::Other));
-            standIn->setObjectName(r.twin);
-            standIn->setRange(0, 99);
-            f.Controls().Add(standIn);
-            app::MirrorTwins(f.Controls(), {{r.bar, r.twin}});
-            twin = standIn;
-        }
-        auto* mine = f.Controls().Get<QAbstractSlider>(r.bar);
-        QSignalSpy mineMoved(mine, &QAbstractSlider::valueChanged);
-        QSignalSpy twinMoved(twin, &QAbstractSlider::valueChanged);
+        // The twin on "Other" carries the value both ways.
+        auto* twin = C<QAbstractSlider>(r.twin);
+        auto* mine = C<QAbstractSlider>(r.bar);
         mine->setValue(3);
         EXPECT_EQ(twin->value(), 3);
         twin->setValue(58);
         EXPECT_EQ(mine->value(), 58);
         EXPECT_EQ(Text(r.edit), "58");
-        EXPECT_EQ(mineMoved.count(), 2);  // one step each, no ping-pong
-        EXPECT_EQ(twinMoved.count(), 2);
     }
 }
 
@@ -333,7 +316,10 @@ TEST_F(AnalogTempTest, SourceGroupsRunTheScheduleHandler) {
     EXPECT_EQ(pty.ReadAll(30), "");
 }
 
-TEST_F(AnalogTempTest, LimitsLoadLimitedWrittenBackAndSaved) {
+// The edits show the loaded positions, limited to the bars (the limits
+// themselves, through loading and saving, are the settings test's), also
+// where a bar stays at its start position; a stored zero goes out as two digits.
+TEST_F(AnalogTempTest, EditsShowTheLoadedLimitedPositions) {
     config::ConfigRecord rec;
     rec.SetAnalogMin(1, 0);  // already the bars' position: no change handler runs
     rec.SetAnalogMax(1, 0);
@@ -344,89 +330,32 @@ TEST_F(AnalogTempTest, LimitsLoadLimitedWrittenBackAndSaved) {
     rec.SetTempMin(2, -200);
     rec.SetTempMax(3, 500);
     rec.SetTempMin(3, -7);
-    rec.SetAnalogMode(1, 1);
-    rec.SetAnalogMode(2, -1);
-    rec.SetAnalogMode(3, 5);
-    rec.SetMuxText(2, "250");
-    rec.SetAnalogMultipliers("12345678");
-    rec.SetAnalogDividers("9");
     WriteSettings(rec);
-    auto& f = StartOnPty();
-
+    StartOnPty();
     const std::map<std::string, std::string> texts = {
-        {"Minlv1", "00"},  {"Maxlv1", "00"},          {"MinLv2", "00"},
-        {"MinLv3", "99"},  {"MaxLv3", "05"},          {"Minlv12", "00"},
-        {"Maxlv16", "77"}, {"Minlv9", "00"},          {"T1min", "0"},
-        {"T1max", "0"},    {"T2min", "-99"},          {"T2max", "0"},
-        {"T3max", "149"},  {"T3min", "-7"},           {"MUX1", ""},
-        {"MUX2", "250"},   {"AkoeffStr", "12345678"}, {"ADividerStr", "9"},
+        {"Minlv1", "00"},  {"Maxlv1", "00"},  {"MinLv2", "00"}, {"MinLv3", "99"}, {"MaxLv3", "05"},
+        {"Minlv12", "00"}, {"Maxlv16", "77"}, {"Minlv9", "00"}, {"T1min", "0"},   {"T1max", "0"},
+        {"T2min", "-99"},  {"T2max", "0"},    {"T3max", "149"}, {"T3min", "-7"},
     };
     for (const auto& [name, text] : texts)
         EXPECT_EQ(Text(name), text) << name;
-    EXPECT_EQ(Value("ScrollBarMin3"), 99);
-    EXPECT_EQ(Value("ScrollBarT2min"), -99);
-    EXPECT_EQ(Value("AMode1"), 1);
-    EXPECT_EQ(Value("AMode2"), -1);
-    EXPECT_EQ(Value("AMode3"), 1);  // beyond the last entry: the last
 
-    // The limited positions are in the record before any save.
-    EXPECT_EQ(f.Config.AnalogMin(3), 99);
-    EXPECT_EQ(f.Config.AnalogMin(12), 0);
-    EXPECT_EQ(f.Config.AnalogMax(16), 77);
-    EXPECT_EQ(f.Config.TempMin(2), -99);
-    EXPECT_EQ(f.Config.TempMax(3), 149);
-    EXPECT_EQ(f.Config.TempMin(3), -7);
-
-    // A stored zero is sent as two digits.
     Click("Level1Cmd");
     ExpectSentAndShown("ANLEV1,00,00");
     Click("TlevelCmd");
     ExpectSentAndShown("TCLEV1+000+000");
-
-    SetValue("ScrollBarMax9", 55);
-    SetValue("ScrollBarMin8", 8);
-    SetValue("ScrollBarT1max", -12);
-    SetValue("AMode4", 1);
-    SetValue("AMode2", 0);
-    SetText("MUX1", "1234");  // set by the program: kept whole, stored cut
-    SetText("ADividerStr", "123456789");
-    f.SaveSetting1Click();
-
-    const config::ConfigRecord out = SavedRecord();
-    EXPECT_EQ(out.AnalogMax(9), 55);
-    EXPECT_EQ(out.AnalogMin(8), 8);
-    EXPECT_EQ(out.AnalogMin(3), 99);
-    EXPECT_EQ(out.AnalogMin(12), 0);
-    EXPECT_EQ(out.TempMax(1), -12);
-    EXPECT_EQ(out.TempMin(2), -99);
-    EXPECT_EQ(out.AnalogMode(2), 0);
-    EXPECT_EQ(out.AnalogMode(3), 1);
-    EXPECT_EQ(out.AnalogMode(4), 1);
-    EXPECT_EQ(out.MuxText(1), "123");
-    EXPECT_EQ(out.MuxText(2), "250");
-    EXPECT_EQ(out.AnalogMultipliers(), "12345678");
-    EXPECT_EQ(out.AnalogDividers(), "12345678");
-
-    StartOnPty();
-    EXPECT_EQ(Text("Maxlv9"), "55");
-    EXPECT_EQ(Text("MinLv8"), "08");
-    EXPECT_EQ(Text("T1max"), "-12");
-    EXPECT_EQ(Text("MUX1"), "123");
-    EXPECT_EQ(Value("AMode4"), 1);
 }
 
+// The alternate layout disables the controls of inputs 5..8, which Panel1
+// lies over (the panels and the mode groups are the settings test's rows).
 TEST_F(AnalogTempTest, AlternateLayoutOnAndOff) {
     config::ConfigRecord rec;
     rec.SetAlternateModule(true);
     WriteSettings(rec);
     auto& f = StartOnPty();
-    QWidget* analog = f.PageAt(PageIndex::Analog1to8);
-    QWidget* temp = f.PageAt(PageIndex::TempCounter);
-
     const auto expectLayout = [&](bool on) {
         SCOPED_TRACE(on ? "alternate" : "default");
         QWidget* panel1 = C("Panel1");
-        EXPECT_EQ(panel1->isVisibleTo(analog), on);
         for (int n = 1; n <= 8; ++n) {
             const auto g = app::LevelGroup(n);
             const bool covered = n >= 5;
@@ -435,9 +364,7 @@ TEST_F(AnalogTempTest, AlternateLayoutOnAndOff) {
                 // Panel1 lies over the controls of inputs 5..8 only.
                 EXPECT_EQ(panel1->geometry().contains(C(name)->geometry()), covered) << name;
             }
-            EXPECT_EQ(C("AMode" + std::to_string(n))->isEnabled(), !(on && covered)) << n;
         }
-        EXPECT_EQ(C("PanelRT")->isVisibleTo(temp), on);
         // Inputs 9..16 are never covered.
         EXPECT_TRUE(C("Level13Cmd")->isEnabled());
     };
@@ -448,10 +375,9 @@ TEST_F(AnalogTempTest, AlternateLayoutOnAndOff) {
     expectLayout(true);
 }
 
-// The names the issue gives, and a page audit with the alternate layout on
-// (the runtime panel shown).
+// The names the issue gives.
 TEST_F(AnalogTempTest, AccessibleNames) {
-    auto& f = StartWithoutPort();
+    StartWithoutPort();
     const std::map<std::string, std::string> names = {
         {"ScrollBarMin1", "Analog input 1 minimum"},
         {"ScrollBarMax16", "Analog input 16 maximum"},
@@ -503,23 +429,6 @@ TEST_F(AnalogTempTest, AccessibleNames) {
     ASSERT_NE(mode, nullptr);
     EXPECT_EQ(mode->Item(0)->text().toStdString(), "5,10V,20mA");
     EXPECT_EQ(mode->Item(1)->text().toStdString(), "4-20mA");
-
-    f.ApplyAlternateModule(true);
-    for (PageIndex index : {PageIndex::Analog1to8, PageIndex::TempCounter, PageIndex::Analog9to16}) {
-        QWidget* page = f.PageAt(index);
-        std::set<std::string> seen;
-        int audited = 0;
-        for (QWidget* w : page->findChildren<QWidget*>()) {
-            const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
-                                 qobject_cast<QAbstractSlider*>(w) || qobject_cast<QGroupBox*>(w);
-            if (!control || !w->isVisibleTo(page)) continue;
-            ++audited;
-            const std::string name = AccessibleName(w);
-            EXPECT_FALSE(name.empty()) << w->objectName().toStdString();
-            EXPECT_TRUE(seen.insert(name).second) << w->objectName().toStdString() << ": " << name;
-        }
-        EXPECT_GE(audited, 40) << page->objectName().toStdString();
-    }
 }
 
 }  // namespace

@@ -328,10 +328,8 @@ TEST_F(TextSlotsPageTest, AlternateLayoutDisablesTheListedPairsAndSwapsTheLabels
         }
         for (const char* prefix : {"", "i"}) {
             auto label = [&](const char* name) { return f.Controls().Find(std::string(prefix) + name); };
-            EXPECT_EQ(!label("LabelRT1")->isHidden(), on);
-            EXPECT_EQ(!label("LabelRT2")->isHidden(), on);
-            EXPECT_EQ(!label("LabelT2")->isHidden(), !on);
-            EXPECT_EQ(!label("LabelT3")->isHidden(), !on);
+            // The runtime captions take the places of the temperature ones
+            // (which show and hide is the settings test's).
             EXPECT_FALSE(label("LabelT1")->isHidden());
             EXPECT_EQ(label("LabelRT1")->geometry(), label("LabelT2")->geometry());
         }

@@ -158,39 +158,54 @@ bool IsControl(QWidget* w) {
 }
 
 // Every visible control on every page has an accessible name, unique on its
-// page; the controls below the pages are audited the same way.
+// page; the controls below the pages are audited the same way. The pages are
+// audited as they start, with the alternate layout's controls shown, and
+// with every control start-up hides shown.
 TEST_F(Composition, AccessibilityAuditOfEveryPage) {
     auto& f = Start();
     std::vector<QWidget*> scopes;
     for (int i = 0; i < f.PageControl1->count(); ++i)
         scopes.push_back(f.PageControl1->widget(i));
     scopes.push_back(f.centralWidget());
-    int audited = 0;
-    for (QWidget* scope : scopes) {
-        std::map<std::string, std::string> seen;  // accessible name -> object name
-        for (QWidget* w : scope->findChildren<QWidget*>()) {
-            if (!IsControl(w) || !w->isVisibleTo(scope)) continue;
-            // Inside the page control a page is its own scope.
-            if (scope == f.centralWidget() && f.PageControl1->isAncestorOf(w)) continue;
-            // Scroll bars of a memo belong to the memo.
-            if (qobject_cast<QAbstractSlider*>(w) &&
-                qobject_cast<QAbstractScrollArea*>(w->parentWidget()->parentWidget()))
-                continue;
-            ++audited;
-            const std::string name = AccessibleName(w);
-            const std::string where = scope->objectName().toStdString() + "/" + w->objectName().toStdString();
-            EXPECT_FALSE(name.empty()) << where << " has no accessible name";
-            // An entry of a radio group is announced within its named group
-            // ("Phone book slot", "3"): unique within the group is enough.
-            auto* group = qobject_cast<app::TRadioGroup*>(w->parentWidget());
-            const std::string key =
-                qobject_cast<QRadioButton*>(w) && group ? AccessibleName(group) + " / " + name : name;
-            auto [it, fresh] = seen.emplace(key, w->objectName().toStdString());
-            EXPECT_TRUE(fresh || name.empty())
-                << where << " shares the name \"" << name << "\" with " << it->second;
+    const auto audit = [&](const std::string& state) {
+        SCOPED_TRACE(state);
+        int audited = 0;
+        for (QWidget* scope : scopes) {
+            std::map<std::string, std::string> seen;  // accessible name -> object name
+            for (QWidget* w : scope->findChildren<QWidget*>()) {
+                if (!IsControl(w) || !w->isVisibleTo(scope)) continue;
+                // Inside the page control a page is its own scope.
+                if (scope == f.centralWidget() && f.PageControl1->isAncestorOf(w)) continue;
+                // Scroll bars of a memo belong to the memo.
+                if (qobject_cast<QAbstractSlider*>(w) &&
+                    qobject_cast<QAbstractScrollArea*>(w->parentWidget()->parentWidget()))
+                    continue;
+                ++audited;
+                const std::string name = AccessibleName(w);
+                const std::string where =
+                    scope->objectName().toStdString() + "/" + w->objectName().toStdString();
+                EXPECT_FALSE(name.empty()) << where << " has no accessible name";
+                // An entry of a radio group is announced within its named group
+                // ("Phone book slot", "3"): unique within the group is enough.
+                auto* group = qobject_cast<app::TRadioGroup*>(w->parentWidget());
+                const std::string key =
+                    qobject_cast<QRadioButton*>(w) && group ? AccessibleName(group) + " / " + name : name;
+                auto [it, fresh] = seen.emplace(key, w->objectName().toStdString());
+                EXPECT_TRUE(fresh || name.empty())
+                    << where << " shares the name \"" << name << "\" with " << it->second;
+            }
         }
-    }
-    EXPECT_GT(audited, 30);  // the serial page alone has 16 + 7 entries
+        return audited;
+    };
+    const int atStart = audit("at start");
+    EXPECT_GT(atStart, 30);  // the serial page alone has 16 + 7 entries
+    f.ApplyAlternateModule(true);
+    EXPECT_GT(audit("alternate layout"), atStart);  // the runtime panel and button
+    f.ApplyAlternateModule(false);
+    for (QWidget* page : scopes)
+        for (QWidget* w : page->findChildren<QWidget*>())
+            w->setVisible(true);
+    EXPECT_GT(audit("everything shown"), atStart);
 }
 
 }  // namespace
