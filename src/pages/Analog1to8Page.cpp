@@ -36,8 +36,7 @@ Analog1to8Page::Analog1to8Page(PageHost& host)
     // Built last so that it lies over the level groups of inputs 5..8; shown
     // only for the sibling module, which has no such inputs.
     const QRect covered = GroupRect(5).united(GroupRect(8));
-    QWidget* panel1 = b.Panel(
-        {"Panel1", {.x = covered.x(), .y = covered.y(), .w = covered.width(), .h = covered.height()}});
+    QWidget* panel1 = b.Panel({"Panel1", Place::At(covered)});
     panel1->setAutoFillBackground(true);
     panel1->hide();
 }

@@ -37,24 +37,17 @@ void IOControlPage::BuildOutputs() {
                                      {.caption = "Outputs Control"});
     auto b = Builder().In(group);
     const Place row{.y = 18, .h = 23, .dy = 25};
-    auto at = [&row](int x, int w, int dy = 0) {
-        Place p = row;
-        p.x = x;
-        p.w = w;
-        p.y += dy;
-        return p;
-    };
     // Output1..Output7 take the common entry colour on a page change, Output8 does not.
-    b.Edits({"Output%1", 1, 7, at(62, 34, 1)},
+    b.Edits({"Output%1", 1, 7, row.Column(62, 34, 1)},
             {.text = "OFF", .readOnly = true, .recolour = true, .accessible = "Output %1 state"});
     b.Edits({"Output%1", 8, 8, {.x = 62, .y = 19 + 7 * 25, .w = 34, .h = 21}},
             {.text = "OFF", .readOnly = true, .accessible = "Output %1 state"});
-    b.Labels({"OutputLabel%1", 1, 8, at(8, 52, 3)}, {.caption = "Output %1", .buddy = "Output%1"});
-    b.Buttons({"SetOut%1", 1, 8, at(102, 72)},
+    b.Labels({"OutputLabel%1", 1, 8, row.Column(8, 52, 3)}, {.caption = "Output %1", .buddy = "Output%1"});
+    b.Buttons({"SetOut%1", 1, 8, row.Column(102, 72)},
               {.caption = "Out%1 ON", .click = [this](int k) { SetOutClick(k); }});
-    b.Buttons({"ResetOut%1", 1, 8, at(178, 72)},
+    b.Buttons({"ResetOut%1", 1, 8, row.Column(178, 72)},
               {.caption = "Out%1 OFF", .click = [this](int k) { ResetOutClick(k); }});
-    b.Buttons({"GetOut%1", 1, 8, at(254, 72)},
+    b.Buttons({"GetOut%1", 1, 8, row.Column(254, 72)},
               {.caption = "Get Out%1", .click = [this](int k) { GetOutClick(k); }});
     b.Button({"GetOutState", {.x = 340, .y = 18, .w = 186, .h = 25}},
              {.caption = "Get All Output Text State", .click = [this](int) { GetOutStateClick(); }});
@@ -87,23 +80,18 @@ void IOControlPage::BuildParameters() {
     };
 
     b.Label({"PulseTitle", {.x = 8, .y = 6, .w = 270, .h = 16}}, {.caption = "Output Pulse or Latch mode"});
-    const Place pulseRow{.y = 26, .h = 17, .dy = 24};
-    auto pulse = [&pulseRow](int x, int w, int dy = 0) {
-        Place p = pulseRow;
-        p.x = x;
-        p.w = w;
-        p.y += dy;
-        return p;
-    };
-    b.ScrollBars({"PulseDsb%1", 1, 8, pulse(kBarX, kBarW)}, {.min = range::kPulse.min,
-                                                             .max = range::kPulse.max,
-                                                             .accessible = "Output %1 pulse length",
-                                                             .change = [this](int k) { PulseDsbChange(k); }});
-    b.Edits({"PulseD%1", 1, 8, pulse(kEditX, kEditW, -2)},
+    const Place pulse{.y = 26, .h = 17, .dy = 24};
+    b.ScrollBars({"PulseDsb%1", 1, 8, pulse.Column(kBarX, kBarW)},
+                 {.min = range::kPulse.min,
+                  .max = range::kPulse.max,
+                  .accessible = "Output %1 pulse length",
+                  .change = [this](int k) { PulseDsbChange(k); }});
+    b.Edits({"PulseD%1", 1, 8, pulse.Column(kEditX, kEditW, -2)},
             {.text = "0", .readOnly = true, .recolour = true, .accessible = "Output %1 pulse length value"});
-    b.Labels({"PulseLabel%1", 1, 8, pulse(8, 84, 1)}, {.caption = "Output %1 pulse ", .buddy = "PulseDsb%1"});
-    b.Labels({"PulseDsbLow%1", 1, 8, pulse(94, 10, 1)}, {.caption = "0"});
-    b.Labels({"PulseDsbHigh%1", 1, 8, pulse(200, 12, 1)}, {.caption = "9"});
+    b.Labels({"PulseLabel%1", 1, 8, pulse.Column(8, 84, 1)},
+             {.caption = "Output %1 pulse ", .buddy = "PulseDsb%1"});
+    b.Labels({"PulseDsbLow%1", 1, 8, pulse.Column(94, 10, 1)}, {.caption = "0"});
+    b.Labels({"PulseDsbHigh%1", 1, 8, pulse.Column(200, 12, 1)}, {.caption = "9"});
 
     b.Label({"LoggerTitle", {.x = 8, .y = 222, .w = 270, .h = 16}}, {.caption = "Data Logger parameter"});
     b.ScrollBar({"SRateSB", {.x = kBarX, .y = 246, .w = kBarW, .h = 17}},

@@ -59,6 +59,17 @@ struct Place {
     int perLine = 0;
     int lineDx = 0, lineDy = 0;
     std::function<QRect(int index)> of;
+
+    // One control at a rectangle.
+    static Place At(const QRect& r) { return {.x = r.x(), .y = r.y(), .w = r.width(), .h = r.height()}; }
+    // The same rows in another column: x and width replaced, y shifted by dy.
+    Place Column(int columnX, int width, int shiftY = 0) const {
+        Place p = *this;
+        p.x = columnX;
+        p.w = width;
+        p.y += shiftY;
+        return p;
+    }
 };
 
 // The object names and positions of one control or of a family.

@@ -210,11 +210,7 @@ void TextSlotsPage::BuildEvents() {
              {.caption = [](int k) { return CaptionsOf(33 + k, false).row; }});
 
     BuildSlots(b, table_.first, table_.last, EventEditAt);
-    ReadBox = b.Check({table_.readBox,
-                       {.x = kEventReadBox.x(),
-                        .y = kEventReadBox.y(),
-                        .w = kEventReadBox.width(),
-                        .h = kEventReadBox.height()}},
+    ReadBox = b.Check({table_.readBox, Place::At(kEventReadBox)},
                       {.caption = "Read", .click = [this](int) { ReadBoxClick(); }});
 }
 
@@ -236,10 +232,8 @@ void TextSlotsPage::BuildNames() {
     const SlotRange ranges[2] = {{58, 81}, {82, 97}};
     const char* const rows[2] = {"LabelDI%1", "LabelDO%1"};
     for (int g = 0; g < 2; ++g) {
-        const QRect& r = kNameGroupRects[g];
-        QWidget* group =
-            Builder().Panel({kNameGroupObjects[g], {.x = r.x(), .y = r.y(), .w = r.width(), .h = r.height()}},
-                            {.caption = kNameGroups[g]});
+        QWidget* group = Builder().Panel({kNameGroupObjects[g], Place::At(kNameGroupRects[g])},
+                                         {.caption = kNameGroups[g]});
         auto b = Builder().In(group);
         const int first = ranges[g].first;
         b.Labels({Label("LabelCol%1"),
@@ -263,11 +257,7 @@ void TextSlotsPage::BuildNames() {
                  {.caption = [first](int k) { return CaptionsOf(first + k - 1, false).row; }});
         BuildSlots(b, first, ranges[g].last, NameEditAt);
     }
-    ReadBox = Builder().Check({table_.readBox,
-                               {.x = kNameReadBox.x(),
-                                .y = kNameReadBox.y(),
-                                .w = kNameReadBox.width(),
-                                .h = kNameReadBox.height()}},
+    ReadBox = Builder().Check({table_.readBox, Place::At(kNameReadBox)},
                               {.caption = "Read", .click = [this](int) { ReadBoxClick(); }});
 }
 
