@@ -11,18 +11,6 @@ using kt::config::FieldId;
 namespace cmd = kt::protocol::cmd;
 namespace range = kt::protocol::range;
 
-namespace {
-
-std::string Decimal(int value) {
-    return std::to_string(value);
-}
-
-std::string Named(const char* pattern, int k) {
-    return NameOf(pattern, k);
-}
-
-}  // namespace
-
 IOControlPage::IOControlPage(PageHost& host) : Page(host, kt::protocol::PageIndex::IOControl) {
     BuildOutputs();
     BuildInputs();
@@ -150,7 +138,7 @@ void IOControlPage::BuildFilter() {
 cmd::OutputStates IOControlPage::OutputStates() const {
     cmd::OutputStates states;
     for (int k = 1; k <= 8; ++k)
-        states[static_cast<size_t>(k) - 1] = TextAt(Named("Output%1", k));
+        states[static_cast<size_t>(k) - 1] = TextAt(NameOf("Output%1", k));
     return states;
 }
 
@@ -159,7 +147,7 @@ void IOControlPage::SwitchOutputs(const std::string& command, const cmd::OutputS
     // closed) switches nothing, so the edits stay as they were.
     if (Run({Step::Clear, Step::Send}, command)) {
         for (int k = 1; k <= 8; ++k)
-            SetTextAt(Named("Output%1", k), after[static_cast<size_t>(k) - 1]);
+            SetTextAt(NameOf("Output%1", k), after[static_cast<size_t>(k) - 1]);
     }
     Run({Step::Display}, command);
 }
@@ -202,21 +190,21 @@ void IOControlPage::GetAllInputClick() {
 // ---- pulse lengths, sampling rate, logger period -------------------------------------------
 
 void IOControlPage::PulseDsbChange(int k) {
-    SetTextAt(Named("PulseD%1", k), Decimal(2 * ValueAt(Named("PulseDsb%1", k))));
+    SetTextAt(NameOf("PulseD%1", k), std::to_string(2 * ValueAt(NameOf("PulseDsb%1", k))));
 }
 
 void IOControlPage::SRateSBChange() {
-    SetTextAt("SRate", Decimal(ValueAt("SRateSB")));
+    SetTextAt("SRate", std::to_string(ValueAt("SRateSB")));
 }
 
 void IOControlPage::DLoggerTmSBChange() {
-    SetTextAt("DLoggerTm", Decimal(ValueAt("DLoggerTmSB")));
+    SetTextAt("DLoggerTm", std::to_string(ValueAt("DLoggerTmSB")));
 }
 
 void IOControlPage::SetPulseClick() {
     std::array<int, 8> pulses{};
     for (int k = 1; k <= 8; ++k)
-        pulses[static_cast<size_t>(k) - 1] = ValueAt(Named("PulseDsb%1", k));
+        pulses[static_cast<size_t>(k) - 1] = ValueAt(NameOf("PulseDsb%1", k));
     Request(cmd::Parameters(ValueAt("SRateSB"), ValueAt("DLoggerTmSB"), pulses));
 }
 
@@ -231,7 +219,7 @@ void IOControlPage::bDLperiodClick() {
 // ---- digital input signal filter --------------------------------------------------------------
 
 void IOControlPage::DFilterSBdChange() {
-    SetTextAt("DFilterD", Decimal(ValueAt("DFilterSBd")));
+    SetTextAt("DFilterD", std::to_string(ValueAt("DFilterSBd")));
 }
 
 void IOControlPage::SetDtimeoutFilterClick() {
