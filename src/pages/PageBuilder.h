@@ -179,7 +179,7 @@ class PageBuilder {
     std::vector<QScrollBar*> ScrollBars(const Family& family, const BarSpec& spec);
     std::vector<QSlider*> TrackBars(const Family& family, const BarSpec& spec);
     std::vector<QLabel*> Labels(const Family& family, const LabelSpec& spec);
-    // A group box (QGroupBox) when the spec has a caption or asks for one, else a QFrame.
+    // A group box (QGroupBox) when the row has a caption or asks for one, else a QFrame.
     std::vector<QWidget*> Panels(const Family& family, const PanelSpec& spec);
 
     // One control: the first member of a one-member row.
