@@ -21,7 +21,6 @@
 #include <string>
 #include <vector>
 
-#include "app/Widgets.h"
 #include "config/ConfigRecord.h"
 #include "pages/ControlRegistry.h"
 #include "pages/Page.h"
@@ -29,6 +28,7 @@
 #include "protocol/Engine.h"
 #include "protocol/WindowInterface.h"
 #include "serial/CommPortDriver.h"
+#include "widgets/Widgets.h"
 
 namespace kt::app {
 

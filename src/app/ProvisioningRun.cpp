@@ -1,7 +1,7 @@
 #include "app/ProvisioningRun.h"
 
 #include "app/Form1.h"
-#include "app/Widgets.h"
+#include "widgets/Widgets.h"
 
 namespace kt::app {
 

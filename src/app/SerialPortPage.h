@@ -7,8 +7,8 @@
 #include <QLineEdit>
 #include <QSlider>
 
-#include "app/Widgets.h"
 #include "pages/Page.h"
+#include "widgets/Widgets.h"
 
 namespace kt::app {
 

@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <stdexcept>
 
-#include "app/Widgets.h"
+#include "widgets/Widgets.h"
 
 namespace kt::app {
 

@@ -23,8 +23,8 @@
 #include <type_traits>
 #include <vector>
 
-#include "app/Widgets.h"
 #include "pages/ControlRegistry.h"
+#include "widgets/Widgets.h"
 
 namespace kt::app {
 

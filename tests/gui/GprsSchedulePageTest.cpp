@@ -12,11 +12,11 @@
 #include <map>
 #include <optional>
 
-#include "app/Widgets.h"
 #include "gui/GuiSupport.h"
 #include "pages/GprsFtpPage.h"
 #include "pages/SmsSchedulePage.h"
 #include "protocol/ModuleCommands.h"
+#include "widgets/Widgets.h"
 #ifdef KT_SIM_BINARY
 #include "sim/SimProcess.h"
 #endif

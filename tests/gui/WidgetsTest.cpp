@@ -4,9 +4,9 @@
 #include <QTextDocument>
 #include <QtTest/QTest>
 
-#include "app/Widgets.h"
 #include "gui/GuiSupport.h"
 #include "protocol/MemoLines.h"
+#include "widgets/Widgets.h"
 
 namespace kt::test {
 namespace {
