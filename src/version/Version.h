@@ -1,0 +1,14 @@
+// The program version: the release number of CMakeLists.txt, followed by the
+// git description when the build came from a checkout ("0.9.0 (git
+// 607bab8-dirty)").
+#pragma once
+
+namespace kt {
+
+const char* Version();
+// The release number alone ("0.9.0").
+const char* ReleaseVersion();
+
+inline constexpr const char* kLicenceName = "GNU General Public License, version 3 or later";
+
+}  // namespace kt
