@@ -3,10 +3,12 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QDateTime>
+#include <QFileDialog>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QShowEvent>
 #include <QTabBar>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -55,7 +57,10 @@ TForm1::TForm1(FormOptions options, QWidget* parent)
     : QMainWindow(parent),
       pollTimer_(options.manualTimers),
       workDir_(options.workDir.empty() ? std::filesystem::path(".") : options.workDir),
-      showMessage_(std::move(options.showMessage)) {
+      showMessage_(std::move(options.showMessage)),
+      ask_(std::move(options.ask)),
+      chooseFile_(std::move(options.chooseFile)),
+      settingsFile_(std::move(options.settingsFile)) {
     if (options.clock) {
         clock_ = options.clock;
     } else {
@@ -282,7 +287,7 @@ void TForm1::FormCreate() {
 }
 
 std::filesystem::path TForm1::SettingsPath() const {
-    return workDir_ / kSettingsFileName;
+    return settingsFile_.empty() ? workDir_ / kSettingsFileName : settingsFile_;
 }
 
 namespace {
@@ -295,7 +300,9 @@ kt::config::Reporter WarningBoxes(TForm1& form) {
 }  // namespace
 
 void TForm1::ReadCFGFile() {
-    kt::config::ReadCFGFile(SettingsPath().string(), Config, WarningBoxes(*this));
+    const bool read = kt::config::ReadCFGFile(SettingsPath().string(), Config, WarningBoxes(*this));
+    const auto& bytes = Config.Bytes();
+    blankSettings_ = !read || std::all_of(bytes.begin(), bytes.end(), [](auto b) { return b == 0; });
 }
 
 void TForm1::SaveCFGFile() {
@@ -521,6 +528,55 @@ void TForm1::ShowMessage(const std::string& text, const std::string& caption, Ms
                                                                : QMessageBox::Information;
     QMessageBox box(qicon, FromBytes(caption), shown, QMessageBox::Ok, isVisible() ? this : nullptr);
     box.exec();
+}
+
+}  // namespace kt::app
+
+namespace kt::app {
+
+Answer TForm1::Ask(const Question& q) {
+    if (ask_) return ask_(q);
+    static const struct {
+        Answer answer;
+        QMessageBox::StandardButton button;
+    } kButtons[] = {
+        {Answer::Ok, QMessageBox::Ok},     {Answer::Cancel, QMessageBox::Cancel},
+        {Answer::Yes, QMessageBox::Yes},   {Answer::No, QMessageBox::No},
+        {Answer::Save, QMessageBox::Save}, {Answer::Discard, QMessageBox::Discard},
+    };
+    const auto buttonOf = [](Answer a) {
+        for (const auto& b : kButtons)
+            if (b.answer == a) return b.button;
+        return QMessageBox::NoButton;
+    };
+    QMessageBox::StandardButtons buttons;
+    for (Answer a : q.buttons)
+        buttons |= buttonOf(a);
+    QString shown = FromBytes(q.text);
+    shown.replace("\r\n", "\n");
+    const QMessageBox::Icon icon = q.icon == MsgIcon::Error     ? QMessageBox::Critical
+                                   : q.icon == MsgIcon::Warning ? QMessageBox::Warning
+                                                                : QMessageBox::Question;
+    QMessageBox box(icon, FromBytes(q.caption), shown, buttons, isVisible() ? this : nullptr);
+    box.setDefaultButton(buttonOf(q.defaultButton));
+    // Escape and the close box press Cancel where there is one, else the last button.
+    const bool hasCancel = std::find(q.buttons.begin(), q.buttons.end(), Answer::Cancel) != q.buttons.end();
+    box.setEscapeButton(buttonOf(hasCancel || q.buttons.empty() ? Answer::Cancel : q.buttons.back()));
+    const auto pressed = static_cast<QMessageBox::StandardButton>(box.exec());
+    for (const auto& b : kButtons)
+        if (b.button == pressed) return b.answer;
+    return Answer::Cancel;
+}
+
+std::filesystem::path TForm1::ChooseFile(FileDialog kind, const std::string& caption,
+                                         const std::filesystem::path& start, const std::string& filter) {
+    if (chooseFile_) return chooseFile_(kind, caption, start, filter);
+    const QString dir = QString::fromStdString(start.string());
+    const QString chosen =
+        kind == FileDialog::Open
+            ? QFileDialog::getOpenFileName(this, FromBytes(caption), dir, QString::fromStdString(filter))
+            : QFileDialog::getSaveFileName(this, FromBytes(caption), dir, QString::fromStdString(filter));
+    return chosen.isEmpty() ? std::filesystem::path() : std::filesystem::path(chosen.toStdString());
 }
 
 }  // namespace kt::app

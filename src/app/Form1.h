@@ -40,11 +40,35 @@ class SerialPortPage;
 using MessagePresenter =
     std::function<void(const std::string& text, const std::string& caption, kt::protocol::MsgIcon icon)>;
 
+// The buttons of a question box.
+enum class Answer { Ok, Cancel, Yes, No, Save, Discard };
+
+// A modal question: the text, the caption, the buttons in the order shown,
+// the one Enter presses.
+struct Question {
+    std::string text, caption;
+    std::vector<Answer> buttons{Answer::Ok, Answer::Cancel};
+    Answer defaultButton = Answer::Cancel;
+    kt::protocol::MsgIcon icon = kt::protocol::MsgIcon::Warning;
+};
+// Asks the question; the button pressed (Cancel when the box is closed).
+using QuestionPresenter = std::function<Answer(const Question&)>;
+
+enum class FileDialog { Open, Save };
+// Asks for a file to open or to save as; empty when the operator cancels.
+// `filter` is a Qt name filter ("Settings (*.cfg);;All files (*)").
+using FileChooser =
+    std::function<std::filesystem::path(FileDialog kind, const std::string& caption,
+                                        const std::filesystem::path& start, const std::string& filter)>;
+
 // What the program takes from its surroundings; tests replace each part.
 struct FormOptions {
     std::filesystem::path workDir;                // empty: the process's working directory
     const kt::protocol::IClock* clock = nullptr;  // null: the local clock
     MessagePresenter showMessage;                 // null: a modal QMessageBox
+    QuestionPresenter ask;                        // null: a modal QMessageBox with the buttons
+    FileChooser chooseFile;                       // null: the platform's file dialog
+    std::filesystem::path settingsFile;           // empty: KT4470.cfg in the working directory
     bool manualTimers = false;                    // true: nothing ticks; call PollPort() / Tick()
 };
 
@@ -105,6 +129,10 @@ class TForm1 : public QMainWindow, public kt::protocol::IWindow, public PageHost
     void ReadCFGFile();
     void SaveCFGFile();
     std::filesystem::path SettingsPath() const;
+    // True when the last read found no settings file, could not read it, or
+    // read a record of nothing but zero bytes: the pages then hold no
+    // module's values, only what an empty record loads as.
+    bool BlankSettings() const { return blankSettings_; }
     const std::filesystem::path& WorkDir() const { return workDir_; }
 
     // ---- Timers (tests call these instead of waiting) ---------------------------
@@ -133,6 +161,10 @@ class TForm1 : public QMainWindow, public kt::protocol::IWindow, public PageHost
                      kt::protocol::MsgIcon icon) override;
 
     bool BusyCursor() const { return busy_; }
+    // A modal question (FormOptions::ask) and a file dialog (FormOptions::chooseFile).
+    Answer Ask(const Question& question);
+    std::filesystem::path ChooseFile(FileDialog kind, const std::string& caption,
+                                     const std::filesystem::path& start, const std::string& filter);
 
     // ---- PageHost ---------------------------------------------------------------------
     kt::protocol::ProtocolEngine& Engine() override { return *engine_; }
@@ -201,8 +233,12 @@ class TForm1 : public QMainWindow, public kt::protocol::IWindow, public PageHost
     std::unique_ptr<kt::protocol::IClock> ownClock_;
     const kt::protocol::IClock* clock_;
     MessagePresenter showMessage_;
+    QuestionPresenter ask_;
+    FileChooser chooseFile_;
     std::unique_ptr<kt::protocol::ProtocolEngine> engine_;
     ProvisioningRun* provisioning_ = nullptr;
+    std::filesystem::path settingsFile_;
+    bool blankSettings_ = true;
     bool busy_ = false;
     bool shownOnce_ = false;
 };

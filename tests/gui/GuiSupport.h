@@ -102,6 +102,15 @@ class WindowTest : public ::testing::Test {
         o.showMessage = [this](const std::string& t, const std::string& c, protocol::MsgIcon i) {
             messages.push_back({t, c, i});
         };
+        o.ask = [this](const app::Question& q) {
+            questions.push_back(q);
+            return answerQuestion ? answerQuestion(q) : q.defaultButton;
+        };
+        o.chooseFile = [this](app::FileDialog kind, const std::string& caption, const std::filesystem::path&,
+                              const std::string&) {
+            fileDialogs.push_back(caption);
+            return chosenFile ? chosenFile(kind) : std::filesystem::path();
+        };
         form = std::make_unique<app::TForm1>(o);
         return *form;
     }
@@ -109,6 +118,12 @@ class WindowTest : public ::testing::Test {
     std::filesystem::path dir;
     FixedClock clock;
     std::vector<ShownMessage> messages;
+    // Questions asked, and the answer given (null: the default button).
+    std::vector<app::Question> questions;
+    std::function<app::Answer(const app::Question&)> answerQuestion;
+    // File dialogs shown (their captions), and the file chosen (null: cancelled).
+    std::vector<std::string> fileDialogs;
+    std::function<std::filesystem::path(app::FileDialog)> chosenFile;
     std::unique_ptr<app::TForm1> form;
 };
 
