@@ -73,7 +73,9 @@ TEST(UserFolders, OwnVariableThenXdgThenHome) {
 #endif
 
 TEST(UserFolders, EnsureFolderCreatesParentsAndRefusesAFile) {
-    const fs::path root = fs::temp_directory_path() / ("kt_folders_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    const fs::path root =
+        fs::temp_directory_path() /
+        ("kt_folders_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     fs::remove_all(root);
     std::string error;
     EXPECT_TRUE(kt::config::EnsureFolder(root / "a" / "b", &error)) << error;
