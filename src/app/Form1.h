@@ -74,6 +74,8 @@ struct FormOptions {
 
 inline constexpr const char* kApplicationTitle = "KT4470QD25E";
 inline constexpr const char* kSettingsFileName = "KT4470.cfg";
+// The desktop entry's name without ".desktop" (the window's icon and task bar entry).
+inline constexpr const char* kDesktopFileName = "org.kt4470.Terminal";
 
 // Drives the driver's poll from a QTimer (or from nothing, for tests).
 class QtPollTimer : public kt::serial::IPollTimer {

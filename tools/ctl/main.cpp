@@ -6,6 +6,7 @@
 
 #include "Escapes.h"
 #include "ctl_verbs.h"
+#include "version/Version.h"
 
 namespace {
 
@@ -13,6 +14,7 @@ void PrintUsage(FILE* out) {
     std::fputs(
         "usage: kt4470ctl pdu|cfg <verb> [arguments]\n"
         "       kt4470ctl commands|send [arguments]\n"
+        "       kt4470ctl --help | --version\n"
         "\n",
         out);
     kt::ctl::PrintPduHelp(out);
@@ -31,6 +33,10 @@ int main(int argc, char** argv) {
     const std::string group = args.front();
     if (group == "--help" || group == "-h" || group == "help") {
         PrintUsage(stdout);
+        return 0;
+    }
+    if (group == "--version") {
+        std::printf("%s\n", kt::VersionLine("kt4470ctl").c_str());
         return 0;
     }
     std::vector<std::string> rest(args.begin() + 1, args.end());

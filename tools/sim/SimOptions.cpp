@@ -46,6 +46,9 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions& o, std::stri
         if (name == "--help" || name == "-h") {
             if (!noValue()) return false;
             o.help = true;
+        } else if (name == "--version") {
+            if (!noValue()) return false;
+            o.version = true;
         } else if (name == "--silent") {
             if (!noValue()) return false;
             o.silent = true;
@@ -114,7 +117,7 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions& o, std::stri
             return false;
         }
     }
-    if (!o.help && o.mode == SimOptions::Mode::Modem && o.moduleNumber.empty()) {
+    if (!o.help && !o.version && o.mode == SimOptions::Mode::Modem && o.moduleNumber.empty()) {
         error = "--mode modem needs --module-number NUMBER";
         return false;
     }
@@ -125,6 +128,7 @@ std::string UsageText() {
     return "usage: kt4470-sim [--mode module|modem] [--module-number NUMBER] [--link PATH]\n"
            "                  [--silent] [--split] [--hangup-after N] [--noise RATE] [--seed N]\n"
            "                  [--log FILE]\n"
+           "       kt4470-sim --help | --version\n"
            "\n"
            "Plays the far end of the terminal's serial line on a pseudo-terminal, linked as\n"
            "PATH (default ./COM1). Prints the device, then runs until SIGINT or SIGTERM.\n"
@@ -140,6 +144,8 @@ std::string UsageText() {
            "  --noise RATE          random bytes after an answer with probability RATE (0..1)\n"
            "  --seed N              seed of the random faults (default: random)\n"
            "  --log FILE            append every frame received and sent, one JSON object a line\n"
+           "  --help                show this help and exit\n"
+           "  --version             show the version and exit\n"
            "\n"
            "The answers are listed in tools/sim/REPLIES.md. Exit status: 0 stopped or hung up,\n"
            "1 the line or the link could not be set up, 2 bad arguments.\n";

@@ -20,6 +20,7 @@ struct SimOptions {
     uint32_t seed = 0;
     std::string logPath;
     bool help = false;
+    bool version = false;
 };
 
 // Parses the arguments (without the program name). On a bad argument returns

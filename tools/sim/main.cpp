@@ -6,6 +6,7 @@
 
 #include "PtyServer.h"
 #include "SimOptions.h"
+#include "version/Version.h"
 
 int main(int argc, char** argv) {
     kt::sim::SimOptions options;
@@ -16,6 +17,10 @@ int main(int argc, char** argv) {
     }
     if (options.help) {
         std::fputs(kt::sim::UsageText().c_str(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("%s\n", kt::VersionLine("kt4470-sim").c_str());
         return 0;
     }
     kt::sim::PtyServer server(options);
