@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "SimOptions.h"
@@ -31,6 +32,18 @@ TEST(SimOptions, DefaultsAndEveryOption) {
     EXPECT_DOUBLE_EQ(m.noise, 0.25);
     EXPECT_EQ(m.seed, 42u);
     EXPECT_EQ(m.logPath, "f.jsonl");
+
+    SimOptions slow;
+    ASSERT_TRUE(
+        ParseOptions({"--mode=modem", "--module-number", "+49170", "--sms-delay", "2.5", "--fail-submit=3",
+                      "--inbox-other", "+4915550000=Hello, world", "--inbox-other", "112="},
+                     slow, error))
+        << error;
+    EXPECT_EQ(slow.smsDelayMs, 2500);
+    EXPECT_EQ(slow.failSubmit, 3);
+    ASSERT_EQ(slow.inboxOther.size(), 2u);
+    EXPECT_EQ(slow.inboxOther[0], std::make_pair(std::string("+4915550000"), std::string("Hello, world")));
+    EXPECT_EQ(slow.inboxOther[1].second, "");
 }
 
 TEST(SimOptions, BadArgumentsSayWhyOnOneLine) {
@@ -50,11 +63,17 @@ TEST(SimOptions, BadArgumentsSayWhyOnOneLine) {
         {"--frobnicate"},
         {"stray"},
         {"--log", ""},
+        {"--sms-delay", "1"},  // the module role has no inbox
+        {"--mode=modem", "--module-number=1", "--sms-delay", "-1"},
+        {"--mode=modem", "--module-number=1", "--fail-submit", "0"},
+        {"--mode=modem", "--module-number=1", "--inbox-other", "Hello"},
+        {"--mode=modem", "--module-number=1", "--inbox-other", "abc=Hello"},
+        {"--mode=modem", "--module-number=1", "--inbox-other", "1=" + std::string(161, 'x')},
     };
     for (const auto& args : bad) {
         SimOptions o;
         std::string error;
-        EXPECT_FALSE(ParseOptions(args, o, error)) << args[0];
+        EXPECT_FALSE(ParseOptions(args, o, error)) << args.back();
         EXPECT_FALSE(error.empty());
         EXPECT_EQ(error.find('\n'), std::string::npos);
     }

@@ -1,5 +1,6 @@
 #include "ModemModel.h"
 
+#include <algorithm>
 #include <bit>
 #include <cctype>
 #include <cstdio>
@@ -161,7 +162,8 @@ std::string ModemModel::Submit(const std::string& pdu) {
     const bool toModule =
         !DigitsOf(info.destination).empty() && DigitsOf(info.destination) == DigitsOf(moduleNumber_);
     // No room for the module's answer: the SMS is not sent.
-    if (toModule && Full()) return CmsError(322);
+    if (toModule && static_cast<int>(inbox_.size() + delayed_.size()) >= kCapacity) return CmsError(322);
+    if (++submissions_ == failSubmit_) return CmsError(38);
     const int reference = nextReference_;
     nextReference_ = nextReference_ % 255 + 1;
     if (toModule) {
@@ -176,9 +178,31 @@ std::string ModemModel::Submit(const std::string& pdu) {
             answer.pop_back();
         while (!answer.empty() && (answer.front() == '\r' || answer.front() == '\n'))
             answer.erase(0, 1);
-        if (!answer.empty()) Deliver(moduleNumber_, answer.substr(0, 160));
+        if (!answer.empty()) {
+            if (smsDelay_.count() > 0)
+                delayed_.push_back({clock_() + smsDelay_, answer.substr(0, 160)});
+            else
+                Deliver(moduleNumber_, answer.substr(0, 160));
+        }
     }
     return "\r\n+CMGS: " + std::to_string(reference) + "\r\n\r\nOK\r\n";
+}
+
+int ModemModel::DeliverDue() {
+    int n = 0;
+    const auto now = clock_();
+    while (!delayed_.empty() && delayed_.front().due <= now) {
+        Deliver(moduleNumber_, delayed_.front().text);
+        delayed_.erase(delayed_.begin());
+        ++n;
+    }
+    return n;
+}
+
+int64_t ModemModel::MsUntilDelivery() const {
+    if (delayed_.empty()) return -1;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(delayed_.front().due - clock_());
+    return std::max<int64_t>(left.count(), 0);
 }
 
 std::string ModemModel::Listing(int stat) {

@@ -49,6 +49,17 @@ class ModemModel {
 
     int SmsFormat() const { return format_; }
 
+    // A slow network: the module's answer SMS reaches the inbox this long
+    // after its submission (DeliverDue() puts it there).
+    void SetSmsDelay(std::chrono::milliseconds delay) { smsDelay_ = delay; }
+    // The nth SMS submission (from 1) is refused with "+CMS ERROR: 38"
+    // (network out of order) and reaches nobody; 0: none.
+    void SetFailSubmit(int nth) { failSubmit_ = nth; }
+    // Stores the delayed answers whose time has come; returns how many.
+    int DeliverDue();
+    // Time until the next delayed answer is due; -1 when none waits.
+    int64_t MsUntilDelivery() const;
+
     // Told every command that reached the module by SMS, with its answer.
     std::function<void(std::string_view command, std::string_view answer)> moduleTrace;
     std::string ClockText() const;  // "yy/MM/dd,hh:mm:ss+zz" (zone in quarters)
@@ -73,6 +84,14 @@ class ModemModel {
     std::string charset_ = "GSM";
     int nextReference_ = 1;
     std::vector<StoredSms> inbox_;
+    struct Delayed {
+        std::chrono::system_clock::time_point due;
+        std::string text;
+    };
+    std::vector<Delayed> delayed_;  // in the order they are due
+    std::chrono::milliseconds smsDelay_{0};
+    int failSubmit_ = 0;
+    int submissions_ = 0;
     uint32_t usedIndices_ = 0;  // bit i-1 set: index i holds a message
 };
 

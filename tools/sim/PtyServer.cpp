@@ -36,8 +36,12 @@ bool StopRequested() {
 }  // namespace
 
 Endpoint::Endpoint(const SimOptions& options, Clock clock) : module_(clock) {
-    if (options.mode == SimOptions::Mode::Modem)
-        modem_ = std::make_unique<ModemModel>(options.moduleNumber, module_, clock);
+    if (options.mode != SimOptions::Mode::Modem) return;
+    modem_ = std::make_unique<ModemModel>(options.moduleNumber, module_, clock);
+    modem_->SetSmsDelay(std::chrono::milliseconds(options.smsDelayMs));
+    modem_->SetFailSubmit(options.failSubmit);
+    for (const auto& [number, text] : options.inboxOther)
+        modem_->Deliver(number, text);
 }
 
 std::vector<Exchange> Endpoint::Feed(std::string_view bytes) {
@@ -207,8 +211,12 @@ int PtyServer::Run() {
 
     char buf[4096];
     while (!StopRequested()) {
+        // A delayed answer SMS wakes the loop when it is due.
+        ModemModel* modem = endpoint_.Modem();
+        if (modem) modem->DeliverDue();
+        const int64_t due = modem ? modem->MsUntilDelivery() : -1;
         pollfd fds[2] = {{master_, POLLIN, 0}, {g_stopPipe[0], POLLIN, 0}};
-        const int ready = poll(fds, 2, 1000);
+        const int ready = poll(fds, 2, due >= 0 ? static_cast<int>(std::min<int64_t>(due + 1, 1000)) : 1000);
         if (ready < 0 && errno != EINTR) break;
         if (ready <= 0 || fds[1].revents) continue;
         if (fds[0].revents & (POLLHUP | POLLERR)) {

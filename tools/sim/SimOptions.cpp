@@ -112,10 +112,43 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions& o, std::stri
                 return false;
             }
             o.logPath = value;
+        } else if (name == "--sms-delay") {
+            if (!takeValue()) return false;
+            char* end = nullptr;
+            const double seconds = std::strtod(value.c_str(), &end);
+            if (value.empty() || *end != '\0' || !(seconds >= 0.0 && seconds <= 3600.0)) {
+                error = "--sms-delay needs seconds from 0 to 3600, not '" + value + "'";
+                return false;
+            }
+            o.smsDelayMs = static_cast<int>(seconds * 1000 + 0.5);
+        } else if (name == "--fail-submit") {
+            long n = 0;
+            if (!takeValue()) return false;
+            if (!ParseLong(value, 1, 1000000000, n)) {
+                error = "--fail-submit needs a count of at least 1, not '" + value + "'";
+                return false;
+            }
+            o.failSubmit = static_cast<int>(n);
+        } else if (name == "--inbox-other") {
+            if (!takeValue()) return false;
+            const size_t eq = value.find('=');
+            const std::string number = value.substr(0, eq);
+            if (eq == std::string::npos || number.find_first_of("0123456789") == std::string::npos ||
+                number.find_first_not_of("+0123456789") != std::string::npos || value.size() - eq - 1 > 160) {
+                error = "--inbox-other needs NUMBER=TEXT (a phone number, up to 160 characters), not '" +
+                        value + "'";
+                return false;
+            }
+            o.inboxOther.emplace_back(number, value.substr(eq + 1));
         } else {
             error = "unknown argument '" + args[i] + "' (try --help)";
             return false;
         }
+    }
+    if (!o.help && !o.version && o.mode == SimOptions::Mode::Module &&
+        (o.smsDelayMs > 0 || o.failSubmit > 0 || !o.inboxOther.empty())) {
+        error = "--sms-delay, --fail-submit and --inbox-other need --mode modem";
+        return false;
     }
     if (!o.help && !o.version && o.mode == SimOptions::Mode::Modem && o.moduleNumber.empty()) {
         error = "--mode modem needs --module-number NUMBER";
@@ -127,7 +160,8 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions& o, std::stri
 std::string UsageText() {
     return "usage: kt4470-sim [--mode module|modem] [--module-number NUMBER] [--link PATH]\n"
            "                  [--silent] [--split] [--hangup-after N] [--noise RATE] [--seed N]\n"
-           "                  [--log FILE]\n"
+           "                  [--log FILE] [--sms-delay S] [--fail-submit N]\n"
+           "                  [--inbox-other NUMBER=TEXT]...\n"
            "       kt4470-sim --help | --version\n"
            "\n"
            "Plays the far end of the terminal's serial line on a pseudo-terminal, linked as\n"
@@ -144,6 +178,12 @@ std::string UsageText() {
            "  --noise RATE          random bytes after an answer with probability RATE (0..1)\n"
            "  --seed N              seed of the random faults (default: random)\n"
            "  --log FILE            append every frame received and sent, one JSON object a line\n"
+           "  --sms-delay S         modem: the module's answer SMS reaches the inbox S seconds\n"
+           "                        after the submission (fractions allowed; default 0)\n"
+           "  --fail-submit N       modem: refuse the Nth SMS submission with +CMS ERROR: 38\n"
+           "  --inbox-other NUMBER=TEXT\n"
+           "                        modem: an unread SMS from NUMBER in the inbox at start\n"
+           "                        (repeatable)\n"
            "  --help                show this help and exit\n"
            "  --version             show the version and exit\n"
            "\n"

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kt::sim {
@@ -19,6 +20,10 @@ struct SimOptions {
     bool seedGiven = false;
     uint32_t seed = 0;
     std::string logPath;
+    // The modem's slow network (modem role only).
+    int smsDelayMs = 0;  // the module's answer SMS reaches the inbox this late
+    int failSubmit = 0;  // the Nth submission is refused with +CMS ERROR: 38 (0: none)
+    std::vector<std::pair<std::string, std::string>> inboxOther;  // (number, text) in the inbox at start
     bool help = false;
     bool version = false;
 };
