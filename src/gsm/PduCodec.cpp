@@ -217,4 +217,42 @@ void PDUTextConversion(const std::string& pdu, std::string& text) {
     }
 }
 
+bool DeliverSender(const std::string& pdu, std::string& number, std::string& timestamp) {
+    number.clear();
+    timestamp.clear();
+    const PduReader r(pdu);
+    auto valid = [&](long pos) { return r.Has(pos) && r.Octet(pos) >= 0; };
+    if (!valid(1)) return false;
+    const long s = r.Octet(1);
+    const long first = 2 * s + 3;
+    if (!valid(first) || (r.Octet(first) & 0x03) != 0) return false;
+    const long lengthAt = first + 2;
+    if (!valid(lengthAt) || !valid(lengthAt + 2)) return false;
+    const long digits = r.Octet(lengthAt);
+    const int type = r.Octet(lengthAt + 2);
+    const long addressAt = lengthAt + 4;
+    const long stampAt = addressAt + 2 * HalfUp(digits) + 4;  // after PID and DCS
+    if (digits > static_cast<long>(kMaxAddressDigits) || !valid(stampAt + 12)) return false;
+    std::string n;
+    if ((type & 0x70) != 0x50) {  // not alphanumeric
+        if ((type & 0x70) == 0x10) n += '+';
+        for (long i = 0; i < digits; ++i) {
+            const int d = r.Digit(addressAt + (i ^ 1));  // swapped semi-octets
+            if (d < 0 || d > 9) return false;
+            n += static_cast<char>('0' + d);
+        }
+    }
+    std::string when;
+    for (long i = 0; i < 6; ++i) {
+        const long at = stampAt + 2 * i;
+        const int lo = r.Digit(at + 1), hi = r.Digit(at);
+        if (lo < 0 || lo > 9 || hi < 0 || hi > 9) return false;
+        when += static_cast<char>('0' + lo);
+        when += static_cast<char>('0' + hi);
+    }
+    number = std::move(n);
+    timestamp = std::move(when);
+    return true;
+}
+
 }  // namespace kt::gsm

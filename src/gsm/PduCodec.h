@@ -30,4 +30,12 @@ bool TextToPDUConversion(const std::string& text, const std::string& number, std
 // empty when nothing can be decoded. Never reads outside pdu.
 void PDUTextConversion(const std::string& pdu, std::string& text);
 
+// Who sent a received message (SMS-DELIVER) and when its service centre took
+// it. number holds the address digits with a '+' in front of an
+// international one; an alphanumeric sender (an operator's name) gives an
+// empty number. timestamp is "yyMMddhhmmss" (the zone left out), so that
+// the texts of two messages compare as their times do. False, with both
+// cleared, when the line is not a complete SMS-DELIVER header.
+bool DeliverSender(const std::string& pdu, std::string& number, std::string& timestamp);
+
 }  // namespace kt::gsm

@@ -31,4 +31,18 @@ std::string DirectFrame(std::string_view command, bool raw) {
     return std::string(kModulePrefix) + CommandLine(command) + '\0';
 }
 
+bool CommandPdu(std::string_view command, const std::string& number, std::string& pdu,
+                const kt::gsm::CodecErrorSink& onError) {
+    return kt::gsm::TextToPDUConversion(CommandLine(command), number, pdu, onError);
+}
+
+std::string SmsSubmitCommand(std::string_view pdu) {
+    return "AT+CMGS=" + std::to_string(static_cast<int>(pdu.size() / 2) - 1);
+}
+
+std::string SmsPduDigits(std::string_view pdu) {
+    if (!pdu.empty() && pdu.back() == '\0') pdu.remove_suffix(1);
+    return std::string(pdu);
+}
+
 }  // namespace kt::protocol

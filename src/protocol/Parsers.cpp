@@ -6,6 +6,7 @@
 
 #include "gsm/PduCodec.h"
 #include "protocol/Engine.h"
+#include "protocol/InboxListing.h"
 #include "protocol/ModuleCommands.h"
 #include "protocol/PageIndex.h"
 #include "protocol/TextPos.h"
@@ -21,7 +22,6 @@ namespace {
 
 constexpr int kLimit = 250;         // positions at or past it count as not found
 constexpr int kCharSetLimit = 254;  // the character-set answer may run longer
-constexpr int kInboxLimit = 254;
 
 // The modem echoes the AT command as its first line: the position of the
 // first line break from position 2 on (or the limit, or one past the end).
@@ -115,61 +115,19 @@ void ProtocolEngine::FormatEchoParser(const std::string& raw) {
 
 void ProtocolEngine::InboxParser(const std::string& raw) {
     if (!WantInbox) return;
-    const int len = Len(raw);
-    auto atEnd = [len](int p) { return p >= len || p >= kInboxLimit; };
-
-    [&] {
-        // The listing header "+CMGL:".
-        int p = 6;
-        while (p < len && p <= kInboxLimit && Copy(raw, p - 5, 5) != "CMGL:")
-            ++p;
-        if (atEnd(p)) return;
-        const int header = p;  // just after "CMGL:"
-        // Rest of the header line, then the line end.
-        while (At(raw, p) > 13 && p < len && p <= kInboxLimit)
-            ++p;
-        if (atEnd(p)) return;
-        while (At(raw, p) <= 32 && p < len && p <= kInboxLimit)
-            ++p;
-        if (atEnd(p)) return;
-        // The message line (the reception's last character is never part of it).
-        // It runs to its own end: a full-length message line is over 300
-        // characters, and cutting it at the header's search limit would lose
-        // the end of the module's answer.
-        std::string line;
-        while (p < len && At(raw, p) > 32)
-            line += static_cast<char>(At(raw, p++));
-        // A line that runs into the end of the reception was cut by the poll:
-        // taking it would show a fragment and delete the whole message. Left
-        // in the modem, it is listed again by the next poll.
-        if (At(raw, p) > 32) return;
-
+    const InboxEntry message = FirstInboxEntry(raw);
+    if (message.complete) {
         if (window_.SmsModeChecked())
-            kt::gsm::PDUTextConversion(line, InboxText);
+            kt::gsm::PDUTextConversion(message.line, InboxText);
         else
-            InboxText = line;
+            InboxText = message.line;
         ShowInboxText();
-
-        // Message index: the digits before the first comma of the header
-        // line. Taken from that line, not from the start of the reception:
-        // an unsolicited line ("+CIEV: 2,3") queued before the listing would
-        // otherwise name a message nobody has read.
-        int comma = 0;
-        for (int i = header; i <= len && !text::IsLineBreak(At(raw, i)); ++i)
-            if (At(raw, i) == ',') {
-                comma = i;
-                break;
-            }
-        if (comma == 0) return;
-        int digits = 0;
-        while (digits < 3 && text::IsDigit(At(raw, comma - 1 - digits)))
-            ++digits;
-        if (digits == 0 || !DeleteIncoming) return;
-        SendStrings("AT+CMGD=", 8);
-        SendStrings(Copy(raw, comma - digits, digits), digits);
-        SendCR();
-    }();
-
+        if (!message.index.empty() && DeleteIncoming) {
+            SendStrings("AT+CMGD=", 8);
+            SendStrings(message.index, static_cast<int>(message.index.size()));
+            SendCR();
+        }
+    }
     InboxPollHold = false;
     WantInbox = false;
 }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <string>
 
-#include "gsm/PduCodec.h"
 #include "protocol/Engine.h"
 #include "protocol/Framing.h"
 
@@ -25,10 +24,10 @@ bool ProtocolEngine::SendSMS(const std::string& command) {
             return false;
         }
         std::string pdu;
-        const bool built = kt::gsm::TextToPDUConversion(
-            text, window_.ModuleNumber(), pdu, [this](const std::string& msg, const std::string& caption) {
-                window_.ShowMessage(msg, caption, MsgIcon::Error);
-            });
+        const bool built = CommandPdu(command, window_.ModuleNumber(), pdu,
+                                      [this](const std::string& msg, const std::string& caption) {
+                                          window_.ShowMessage(msg, caption, MsgIcon::Error);
+                                      });
         if (!built) {
             // No module number: nothing to submit, nothing starts.
             window_.SetBusyCursor(false);
@@ -40,9 +39,8 @@ bool ProtocolEngine::SendSMS(const std::string& command) {
         PduSent = false;
         ModemBusy = true;
 
-        bool written = SendStrings("AT+CMGS=", 8);
-        const std::string octets = std::to_string(static_cast<int>(pdu.size() / 2) - 1);
-        written &= SendStrings(octets, static_cast<int>(octets.size()));
+        const std::string submit = SmsSubmitCommand(pdu);
+        bool written = SendStrings(submit, static_cast<int>(submit.size()));
         PendingPdu = pdu;
         PendingPduLength = static_cast<int>(pdu.size());
         written &= SendCR();

@@ -5,9 +5,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -28,10 +30,9 @@ std::string Slurp(const std::filesystem::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Runs the built tool in `dir`; output goes through files so no pipe fills up.
-CtlRun Ctl(const std::filesystem::path& dir, const std::vector<std::string>& args) {
+// Starts the built tool in `dir`; output goes through files so no pipe fills up.
+pid_t StartCtl(const std::filesystem::path& dir, const std::vector<std::string>& args) {
     const auto out = dir / "ctl.out", err = dir / "ctl.err";
-    CtlRun r;
     const pid_t pid = fork();
     if (pid == 0) {
         if (chdir(dir.c_str()) != 0 || !freopen(out.c_str(), "wb", stdout) ||
@@ -44,11 +45,21 @@ CtlRun Ctl(const std::filesystem::path& dir, const std::vector<std::string>& arg
         execv(KT4470CTL, argv.data());
         _exit(127);
     }
+    return pid;
+}
+
+CtlRun FinishCtl(const std::filesystem::path& dir, pid_t pid) {
+    const auto out = dir / "ctl.out", err = dir / "ctl.err";
+    CtlRun r;
     int status = 0;
     if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) r.status = WEXITSTATUS(status);
     r.out = Slurp(out);
     r.err = Slurp(err);
     return r;
+}
+
+CtlRun Ctl(const std::filesystem::path& dir, const std::vector<std::string>& args) {
+    return FinishCtl(dir, StartCtl(dir, args));
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -196,6 +207,113 @@ TEST_F(ProvisionCli, SendToTheSimulatedModule) {
     const CtlRun badLine = Ctl(dir.Path(), {"send", "--port", "COM1", "bad.txt"});
     EXPECT_EQ(badLine.status, 2);
     EXPECT_NE(badLine.err.find("line 2"), std::string::npos) << badLine.err;
+}
+
+// kt4470ctl send --sms against kt4470-sim's modem: answers in order, a
+// refused submission, lost answers, another sender's message left alone, the
+// delivery log after a run and after one cut short, the count before sending.
+TEST_F(ProvisionCli, SendBySmsThroughTheSimulatedModem) {
+    const std::string data = (dir.Path() / "data").string();
+    setenv("KT4470_DATA_DIR", data.c_str(), 1);
+    const std::filesystem::path logFile = dir.Path() / "data" / "sms-runs.log";
+    WriteFile("commands.txt", "GETVR\nSETTF,05,10,3\nGETTC\n");
+    const std::vector<std::string> to{"send", "--sms", "--to", "+4917012345", "--port", "COM1"};
+    auto withArgs = [&](std::vector<std::string> extra) {
+        std::vector<std::string> args = to;
+        args.insert(args.end(), extra.begin(), extra.end());
+        args.push_back("commands.txt");
+        return args;
+    };
+    auto startSim = [&](std::vector<std::string> extra) {
+        std::vector<std::string> args{"--mode",          "modem",
+                                      "--module-number", "+4917012345",
+                                      "--link",          (dir.Path() / "COM1").string(),
+                                      "--log",           (dir.Path() / "sim.log").string()};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return std::make_unique<kt::sim::SimProcess>(args);
+    };
+
+    {
+        auto sim = startSim({"--fail-submit", "2", "--inbox-other", "+4915550000=Hello"});
+        ASSERT_FALSE(sim->FirstLine().empty());
+        const CtlRun r = Ctl(dir.Path(), withArgs({}));
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_EQ(Lines(r.out), (std::vector<std::string>{"3 SMS to +4917012345, one per command", "> GETVR",
+                                                          "< VR: KT4470QD25E SIM 1.0", "> SETTF,05,10,3",
+                                                          "! not submitted: +CMS ERROR: 38", "> GETTC",
+                                                          "< TC: T1 +21.5 T2 +19.0 T3 +23.0"}));
+        EXPECT_NE(r.err.find("1 of 3 commands not answered"), std::string::npos) << r.err;
+        // The other sender's message (index 1) was listed but never deleted;
+        // each answer took index 2 and was deleted.
+        const std::string simLog = Slurp(dir.Path() / "sim.log");
+        EXPECT_EQ(simLog.find("AT+CMGD=1"), std::string::npos);
+        EXPECT_NE(simLog.find("AT+CMGD=2"), simLog.rfind("AT+CMGD=2"));
+
+        const auto log = Lines(Slurp(logFile));
+        ASSERT_EQ(log.size(), 5u) << Slurp(logFile);
+        const std::vector<std::string> tails = {
+            "\t+4917012345\tGETVR\tsubmitted\treference 1",
+            "\t+4917012345\tGETVR\tanswered\tVR: KT4470QD25E SIM 1.0",
+            "\t+4917012345\tSETTF,05,10,3\tnot submitted\t+CMS ERROR: 38",
+            "\t+4917012345\tGETTC\tsubmitted\treference 2",
+            "\t+4917012345\tGETTC\tanswered\tTC: T1 +21.5 T2 +19.0 T3 +23.0",
+        };
+        for (size_t k = 0; k < log.size(); ++k) {
+            // "yyyy-MM-dd hh:mm:ss", then the fields.
+            ASSERT_GE(log[k].size(), 19u);
+            EXPECT_EQ(log[k].substr(19), tails[k]);
+            EXPECT_EQ(log[k][4], '-');
+            EXPECT_EQ(log[k][13], ':');
+        }
+    }
+    std::filesystem::remove(logFile);
+
+    {
+        // A network slower than the answer time-out: every answer lost, the
+        // run goes on to the end.
+        auto sim = startSim({"--sms-delay", "1"});
+        ASSERT_FALSE(sim->FirstLine().empty());
+        const CtlRun r = Ctl(dir.Path(), withArgs({"--answer-timeout", "0.2"}));
+        EXPECT_EQ(r.status, 1);
+        const auto lines = Lines(r.out);
+        ASSERT_EQ(lines.size(), 7u) << r.out;
+        EXPECT_EQ(lines[2], "! no answer after 0.2 s");
+        EXPECT_EQ(lines[6], "! no answer after 0.2 s");
+    }
+    std::filesystem::remove(logFile);
+
+    {
+        // Cut short while the first answer is awaited: the submission is in
+        // the log, a whole line.
+        auto sim = startSim({"--sms-delay", "30"});
+        ASSERT_FALSE(sim->FirstLine().empty());
+        const pid_t ctl = StartCtl(dir.Path(), withArgs({}));
+        std::string log;
+        for (int i = 0; i < 500 && log.find('\n') == std::string::npos; ++i) {
+            usleep(10000);
+            log = Slurp(logFile);
+        }
+        kill(ctl, SIGKILL);
+        FinishCtl(dir.Path(), ctl);
+        ASSERT_EQ(Lines(log).size(), 1u) << log;
+        EXPECT_EQ(log.substr(19), "\t+4917012345\tGETVR\tsubmitted\treference 1\n");
+    }
+
+    // The count alone, without a port; bad arguments.
+    const CtlRun dry = Ctl(dir.Path(), {"send", "--sms", "--to", "+4917012345", "--dry-run", "commands.txt"});
+    EXPECT_EQ(dry.status, 0) << dry.err;
+    EXPECT_EQ(dry.out, "3 SMS to +4917012345, one per command\n");
+    for (const std::vector<std::string>& bad :
+         {std::vector<std::string>{"send", "--sms", "--port", "COM1", "commands.txt"},
+          {"send", "--sms", "--to", "+49x", "--port", "COM1", "commands.txt"},
+          {"send", "--to", "+4917012345", "--port", "COM1", "commands.txt"},
+          {"send", "--sms=1", "--to", "+4917012345", "--port", "COM1", "commands.txt"},
+          {"send", "--sms", "--to", "+4917012345", "--answer-timeout", "0", "--port", "COM1"}}) {
+        const CtlRun r = Ctl(dir.Path(), bad);
+        EXPECT_EQ(r.status, 2) << bad[2];
+        EXPECT_TRUE(r.out.empty()) << "no SMS counted for bad arguments";
+    }
+    unsetenv("KT4470_DATA_DIR");
 }
 
 }  // namespace

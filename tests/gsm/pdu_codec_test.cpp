@@ -133,6 +133,31 @@ TEST(PduDecode, DeliverWithServiceCentre) {
     EXPECT_EQ(Decode("00040BC87238880900F10000993092516195800AE8329BFD4697D9EC37"), "hellohello");
 }
 
+TEST(PduDecode, SenderAndTimeStampOfADeliveredMessage) {
+    const struct {
+        const char* pdu;
+        bool ok;
+        const char* number;
+        const char* stamp;
+    } cases[] = {
+        {"07917283010010F5040BC87238880900F10000993092516195800AE8329BFD4697D9EC37", true, "27838890001",
+         "990329151659"},
+        // International originator, no service-centre field.
+        {"0004059121436500006221702143000001C1", true, "+12345", "261207123400"},
+        // An operator's name (alphanumeric address): no number to match.
+        {"00040AD0C1A1B1C1D1000062217021430000014F", true, "", "261207123400"},
+        {"00113005912143F500000B06C722754A6D00", false, "", ""},  // a stored SUBMIT
+        {"0004059121436500006221702143", false, "", ""},          // cut in the time stamp
+        {"00040591214365000062217021430Z0001C1", false, "", ""},  // not a time
+    };
+    for (const auto& c : cases) {
+        std::string number = "stale", stamp = "stale";
+        EXPECT_EQ(kt::gsm::DeliverSender(c.pdu, number, stamp), c.ok) << c.pdu;
+        EXPECT_EQ(number, c.number);
+        EXPECT_EQ(stamp, c.stamp);
+    }
+}
+
 TEST(PduDecode, StoredSubmitLine) {
     EXPECT_EQ(Decode("00113005912143F500000B06C722754A6D00"), "GETST\r");
     // A stored SUBMIT listed with the modem's service-centre field.

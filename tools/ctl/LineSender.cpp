@@ -39,7 +39,11 @@ int ComNumber(const std::string& port) {
 LineSender::LineSender() {
     driver_.OnReceiveData = [this](TCommPortDriver*, const void* data, uint32_t size) {
         receivedUs_ = NowUs();
-        rule_.Received(std::string_view(static_cast<const char*>(data), size), receivedUs_ / 1000);
+        const std::string_view bytes(static_cast<const char*>(data), size);
+        if (sms_)
+            sms_->Received(bytes, receivedUs_ / 1000);
+        else
+            rule_.Received(bytes, receivedUs_ / 1000);
     };
     driver_.OnLineLost = [this](TCommPortDriver* sender, const std::string& reason) {
         lost_ = true;
@@ -120,6 +124,27 @@ CommandResult LineSender::Send(const std::string& command) {
         const int64_t waitUs = std::min<int64_t>(kPollStepUs, rule_.MsUntilDecision(now / 1000) * 1000);
         std::this_thread::sleep_for(std::chrono::microseconds(std::max<int64_t>(waitUs, 100)));
     }
+}
+
+void LineSender::RunSms(protocol::SmsExchange& x,
+                        const std::function<void(const protocol::SmsEvent&)>& onEvent) {
+    sms_ = &x;
+    for (;;) {
+        if (lost_ || !driver_.IsOpen()) x.Abandon(lost_ ? lostReason_ : "the line is closed", NowUs() / 1000);
+        const std::string out = x.TakeOutput();
+        if (!out.empty() && driver_.IsOpen() &&
+            driver_.WriteBuffer(out.data(), static_cast<uint32_t>(out.size())) != out.size())
+            x.Abandon("the line did not take the bytes for the modem", NowUs() / 1000);
+        for (const protocol::SmsEvent& e : x.TakeEvents())
+            if (onEvent) onEvent(e);
+        if (x.Done()) break;
+        Poll();
+        const int64_t now = NowUs();
+        x.Advance(now / 1000);
+        const int64_t waitUs = std::min<int64_t>(kPollStepUs, x.MsUntilDue(now / 1000) * 1000);
+        std::this_thread::sleep_for(std::chrono::microseconds(std::max<int64_t>(waitUs, 100)));
+    }
+    sms_ = nullptr;
 }
 
 }  // namespace kt::ctl

@@ -1,13 +1,16 @@
 // One module on a serial line, commands sent one by one in direct mode: each
 // framed as the window frames it, written through the project's driver, and
-// its answer awaited with the terminal's answer rule. Used by
-// "kt4470ctl send" and by the provisioning benchmark.
+// its answer awaited with the terminal's answer rule; or through a GSM modem
+// on the line, one SMS exchange at a time. Used by "kt4470ctl send" and by
+// the provisioning benchmarks.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "protocol/AnswerRule.h"
+#include "protocol/SmsExchange.h"
 #include "serial/CommPortDriver.h"
 
 namespace kt::ctl {
@@ -42,6 +45,11 @@ class LineSender {
     // Sends one command and waits for its answer. Once the line is lost,
     // nothing more is sent.
     CommandResult Send(const std::string& command);
+    // Runs what the exchange has begun (a survey of the inbox or one
+    // command) to its end, writing its bytes and feeding it the line's; each
+    // event goes to onEvent as it happens. A lost line abandons it.
+    void RunSms(protocol::SmsExchange& exchange,
+                const std::function<void(const protocol::SmsEvent&)>& onEvent);
 
     bool LineLost() const { return lost_; }
     const std::string& LostReason() const { return lostReason_; }
@@ -53,6 +61,7 @@ class LineSender {
 
     serial::TCommPortDriver driver_;
     protocol::AnswerRule rule_;
+    protocol::SmsExchange* sms_ = nullptr;  // fed while RunSms runs
     int64_t receivedUs_ = 0;
     bool lost_ = false;
     std::string lostReason_;

@@ -20,7 +20,10 @@
 #include "LineSender.h"
 #include "config/SettingsFile.h"
 #include "ctl_verbs.h"
+#include "protocol/Framing.h"
 #include "protocol/Provisioning.h"
+#include "protocol/SmsExchange.h"
+#include "protocol/SmsRunLog.h"
 
 namespace kt::ctl {
 
@@ -129,64 +132,15 @@ class Progress {
     size_t width_ = 0;
 };
 
-int Send(const std::vector<std::string>& args) {
-    LineOptions o;
-    std::string file;
-    bool haveFile = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        std::string name = args[i], value;
-        bool hasValue = false;
-        if (const size_t eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
-            value = name.substr(eq + 1);
-            name.resize(eq);
-            hasValue = true;
-        }
-        const bool option = name == "--port" || name == "--rate" || name == "--parity" || name == "--timeout";
-        if (option && !hasValue) {
-            if (i + 1 >= args.size()) return BadArguments("send", name + " needs a value");
-            value = args[++i];
-        }
-        if (name == "--port") {
-            if (value.empty()) return BadArguments("send", "--port needs a device");
-            o.port = value;
-        } else if (name == "--rate") {
-            if (!ParseRate(value, o.rate))
-                return BadArguments("send",
-                                    "--rate needs a rate in bits per second, not '" + Escape(value) + "'");
-        } else if (name == "--parity") {
-            if (value != "none" && value != "even")
-                return BadArguments("send", "--parity must be none or even, not '" + Escape(value) + "'");
-            o.parityEven = value == "even";
-        } else if (name == "--timeout") {
-            if (!ParseSeconds(value, o.timeoutMs))
-                return BadArguments("send", "--timeout needs seconds above 0, not '" + Escape(value) + "'");
-        } else if (name.size() > 1 && name[0] == '-') {
-            return BadArguments("send", "unknown option '" + Escape(args[i]) + "'");
-        } else if (haveFile) {
-            return BadArguments("send", "send takes at most one FILE");
-        } else {
-            file = name;
-            haveFile = true;
-        }
-    }
-    if (o.port.empty()) return BadArguments("send", "send needs --port PORT");
+// What kt4470ctl send --sms needs beyond the line.
+struct SmsOptions {
+    bool on = false;
+    std::string to;
+    protocol::SmsTimes times;
+    bool dryRun = false;
+};
 
-    std::vector<std::string> commands;
-    std::string error;
-    const bool fromStdin = !haveFile || file == "-";
-    FILE* in = fromStdin ? stdin : std::fopen(file.c_str(), "rb");
-    if (!in) return BadArguments("send", "cannot open " + Escape(file));
-    const bool read = ReadCommands(in, commands, error);
-    if (!fromStdin) std::fclose(in);
-    if (!read) return BadArguments("send", error);
-
-    LineSender line;
-    std::string reason;
-    if (!line.Open(o, reason)) {
-        std::fprintf(stderr, "kt4470ctl send: %s\n", PrintableLine(reason).c_str());
-        return 2;
-    }
-
+int SendDirect(LineSender& line, const std::vector<std::string>& commands) {
     Progress progress;
     size_t unanswered = 0;
     bool lostReported = false;
@@ -212,6 +166,160 @@ int Send(const std::vector<std::string>& args) {
     return 1;
 }
 
+// One SMS per command through the modem on the line, each answer fetched
+// from its inbox before the next command goes; every state in the delivery log.
+int SendSms(LineSender& line, const std::vector<std::string>& commands, const SmsOptions& sms) {
+    protocol::SmsRunLog log;
+    std::string why;
+    if (!log.Open(protocol::SmsRunLog::DefaultPath(), &why))
+        std::fprintf(stderr, "kt4470ctl send: no delivery log: %s\n", PrintableLine(why).c_str());
+    protocol::SmsExchange exchange(sms.to, sms.times);
+    const std::string to = Escape(sms.to);
+
+    exchange.Survey(LineSender::NowUs() / 1000);
+    line.RunSms(exchange, [&](const protocol::SmsEvent& e) {
+        std::fprintf(stderr,
+                     "kt4470ctl send: a message from %s was in the inbox before the run, left there: %s\n",
+                     to.c_str(), Escape(e.text).c_str());
+    });
+
+    Progress progress;
+    size_t unanswered = 0;
+    for (size_t k = 0; k < commands.size(); ++k) {
+        progress.Show(k + 1, commands.size());
+        const std::string& command = commands[k];
+        std::fputs(("> " + Escape(command) + '\n').c_str(), stdout);
+        std::fflush(stdout);
+        std::string result;
+        exchange.Start(command, LineSender::NowUs() / 1000);
+        line.RunSms(exchange, [&](const protocol::SmsEvent& e) {
+            log.Append(sms.to, command, e);
+            using Kind = protocol::SmsEvent::Kind;
+            switch (e.kind) {
+                case Kind::Submitted:
+                    break;
+                case Kind::LateAnswer:
+                    progress.Wipe();
+                    std::fprintf(stderr, "kt4470ctl send: a late answer from %s, deleted: %s\n", to.c_str(),
+                                 Escape(e.text).c_str());
+                    break;
+                case Kind::Answered:
+                    result = "< " + Escape(e.text) + '\n';
+                    break;
+                case Kind::NotSubmitted:
+                    result = "! not submitted: " + Escape(e.text) + '\n';
+                    break;
+                case Kind::NoAnswer:
+                    result = "! no answer " + e.text + '\n';
+                    break;
+                default:
+                    result = "! " + std::string(protocol::StateName(e.kind)) + ": " + Escape(e.text) + '\n';
+                    break;
+            }
+        });
+        progress.Wipe();
+        std::fputs(result.c_str(), stdout);
+        std::fflush(stdout);
+        if (exchange.Result() != protocol::SmsExchange::Outcome::Answered) ++unanswered;
+    }
+    if (line.LineLost())
+        std::fprintf(stderr, "kt4470ctl send: %s\n", PrintableLine(line.LostReason()).c_str());
+    if (unanswered == 0) return 0;
+    std::fprintf(stderr, "kt4470ctl send: %zu of %zu commands not answered\n", unanswered, commands.size());
+    return 1;
+}
+
+int Send(const std::vector<std::string>& args) {
+    LineOptions o;
+    SmsOptions sms;
+    int64_t timeoutMs = 0;  // --timeout: the module's answer (direct) or the modem's (SMS)
+    std::string file;
+    bool haveFile = false, answerTimeoutGiven = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        std::string name = args[i], value;
+        bool hasValue = false;
+        if (const size_t eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
+            value = name.substr(eq + 1);
+            name.resize(eq);
+            hasValue = true;
+        }
+        const bool option = name == "--port" || name == "--rate" || name == "--parity" ||
+                            name == "--timeout" || name == "--to" || name == "--answer-timeout";
+        if (option && !hasValue) {
+            if (i + 1 >= args.size()) return BadArguments("send", name + " needs a value");
+            value = args[++i];
+        }
+        if ((name == "--sms" || name == "--dry-run") && hasValue)
+            return BadArguments("send", name + " takes no value");
+        if (name == "--port") {
+            if (value.empty()) return BadArguments("send", "--port needs a device");
+            o.port = value;
+        } else if (name == "--rate") {
+            if (!ParseRate(value, o.rate))
+                return BadArguments("send",
+                                    "--rate needs a rate in bits per second, not '" + Escape(value) + "'");
+        } else if (name == "--parity") {
+            if (value != "none" && value != "even")
+                return BadArguments("send", "--parity must be none or even, not '" + Escape(value) + "'");
+            o.parityEven = value == "even";
+        } else if (name == "--timeout") {
+            if (!ParseSeconds(value, timeoutMs))
+                return BadArguments("send", "--timeout needs seconds above 0, not '" + Escape(value) + "'");
+        } else if (name == "--sms") {
+            sms.on = true;
+        } else if (name == "--dry-run") {
+            sms.dryRun = true;
+        } else if (name == "--to") {
+            std::string pdu;
+            if (!protocol::CommandPdu("GETST", value, pdu))
+                return BadArguments("send",
+                                    "--to needs the module's phone number, not '" + Escape(value) + "'");
+            sms.to = value;
+        } else if (name == "--answer-timeout") {
+            if (!ParseSeconds(value, sms.times.answerMs))
+                return BadArguments("send",
+                                    "--answer-timeout needs seconds above 0, not '" + Escape(value) + "'");
+            answerTimeoutGiven = true;
+        } else if (name.size() > 1 && name[0] == '-') {
+            return BadArguments("send", "unknown option '" + Escape(args[i]) + "'");
+        } else if (haveFile) {
+            return BadArguments("send", "send takes at most one FILE");
+        } else {
+            file = name;
+            haveFile = true;
+        }
+    }
+    if (sms.on && sms.to.empty()) return BadArguments("send", "send --sms needs --to NUMBER");
+    if (!sms.on && (!sms.to.empty() || answerTimeoutGiven || sms.dryRun))
+        return BadArguments("send", "--to, --answer-timeout and --dry-run go with --sms");
+    if (o.port.empty() && !sms.dryRun) return BadArguments("send", "send needs --port PORT");
+    if (timeoutMs > 0) (sms.on ? sms.times.modemMs : o.timeoutMs) = timeoutMs;
+
+    std::vector<std::string> commands;
+    std::string error;
+    const bool fromStdin = !haveFile || file == "-";
+    FILE* in = fromStdin ? stdin : std::fopen(file.c_str(), "rb");
+    if (!in) return BadArguments("send", "cannot open " + Escape(file));
+    const bool read = ReadCommands(in, commands, error);
+    if (!fromStdin) std::fclose(in);
+    if (!read) return BadArguments("send", error);
+
+    if (sms.on) {
+        // The operator pays for every SMS: say how many before the first.
+        std::printf("%zu SMS to %s, one per command\n", commands.size(), Escape(sms.to).c_str());
+        std::fflush(stdout);
+        if (sms.dryRun) return 0;
+    }
+
+    LineSender line;
+    std::string reason;
+    if (!line.Open(o, reason)) {
+        std::fprintf(stderr, "kt4470ctl send: %s\n", PrintableLine(reason).c_str());
+        return 2;
+    }
+    return sms.on ? SendSms(line, commands, sms) : SendDirect(line, commands);
+}
+
 }  // namespace
 
 void PrintProvisionHelp(FILE* out) {
@@ -233,7 +341,21 @@ void PrintProvisionHelp(FILE* out) {
         "      the time-out (5 s) is no answer. Prints \"> command\" and \"< answer\" (or\n"
         "      \"! no answer\"); PORT is a device or COMn / \"Com n\" as the window maps it;\n"
         "      2400 baud and no parity by default. Exit status: 0 every command answered,\n"
-        "      1 any not (the count on stderr), 2 bad arguments or a port that does not open\n",
+        "      1 any not (the count on stderr), 2 bad arguments or a port that does not open\n"
+        "  kt4470ctl send --sms --to NUMBER --port PORT [--answer-timeout S] [--timeout S]\n"
+        "                 [--dry-run] [--rate BAUD] [--parity none|even] [FILE|-]\n"
+        "      send each command line as one SMS to the module's NUMBER through the GSM modem\n"
+        "      on PORT (PDU mode, as the window's SMS mode sends it), one at a time: the SMS is\n"
+        "      submitted (\"+CMGS: <mr>\" and OK; \"+CMS ERROR: <n>\", ERROR or no answer within\n"
+        "      the modem time-out, --timeout, 60 s, is not submitted), then the modem's inbox is\n"
+        "      listed every 2 s (AT+CMGL=0) until a message from NUMBER arrives or the answer\n"
+        "      time-out passes (--answer-timeout, 120 s); the answer is printed and deleted\n"
+        "      from the modem (AT+CMGD), messages of other senders stay. First prints how\n"
+        "      many SMS go to which number; --dry-run stops there. Per command \"> command\",\n"
+        "      then \"< answer\", \"! not submitted: <modem's words>\" or \"! no answer after S s\".\n"
+        "      Every state of every command is appended to the delivery log sms-runs.log in\n"
+        "      the per-user data folder ($XDG_DATA_HOME/kt4470, %LOCALAPPDATA%\\KT4470;\n"
+        "      KT4470_DATA_DIR replaces it). Exit status as above\n",
         out);
 }
 

@@ -1,6 +1,6 @@
-#include "Escapes.h"
+#include "protocol/Escapes.h"
 
-namespace kt::ctl {
+namespace kt::protocol {
 
 namespace {
 
@@ -103,4 +103,4 @@ std::string PrintableLine(const std::string& in) {
     return out;
 }
 
-}  // namespace kt::ctl
+}  // namespace kt::protocol
