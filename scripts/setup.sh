@@ -10,7 +10,11 @@ if [ "${1:-}" = "--fuzz" ]; then
     shift
 fi
 
-pkgs="g++ make cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev xvfb xauth $fuzz $*"
+# The faces of the desktop the window test of the captions measures with:
+# Cantarell (GNOME's interface face) and DejaVu Sans (the usual fallback).
+fonts="fonts-cantarell fonts-dejavu-core"
+
+pkgs="g++ make cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev xvfb xauth $fonts $fuzz $*"
 
 missing=""
 for p in $pkgs; do

@@ -165,7 +165,8 @@ void TForm1::BuildWindow() {
 
     MemoSMSinput = new TMemo("MemoSMSinput", central);
     registry_.Add(MemoSMSinput, true);
-    MemoSMSinput->setGeometry(8, 416, 761, 177);
+    // Its lower edge meets the monitor line's upper one.
+    MemoSMSinput->setGeometry(8, 416, 761, 176);
     MemoSMSinput->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     MemoSMSinput->setFocusPolicy(Qt::ClickFocus);
     MemoSMSinput->setAccessibleName("Replies");
@@ -178,8 +179,9 @@ void TForm1::BuildWindow() {
 
     Status = new QLineEdit("Setting Mode", central);
     Status->setObjectName("Status");
-    // Wider and taller than the classic 66 x 14 so the text fits a modern face.
-    Status->setGeometry(780, 412, 72, 20);
+    // Wider and taller than the classic 66 x 14 so that "Setting Mode" fits
+    // the desktop's faces; centred over the buttons below it.
+    Status->setGeometry(774, 412, 84, 20);
     Status->setReadOnly(true);
     Status->setCursorPosition(0);  // show the start of the text where it is wider than the field
     Status->setAccessibleName("Status");

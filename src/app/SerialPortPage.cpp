@@ -34,11 +34,12 @@ SerialPortPage::SerialPortPage(TForm1& form) : Page(form, kt::protocol::PageInde
     PortDevice = b.Label({"PortDevice", {.x = 128, .y = 16, .w = 300, .h = 16}}, {});
     PortDevice->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    SkipCRLFcb = b.Check({"SkipCRLFcb", {.x = 248, .y = 48, .w = 97, .h = 17}},
+    // Tall enough for the style's indicator beside the caption.
+    SkipCRLFcb = b.Check({"SkipCRLFcb", {.x = 248, .y = 48, .w = 97, .h = 21}},
                          {.caption = "Skip CR/LF", .click = [this](int) { SkipCRLFcbClick(); }});
-    ParityEven = b.Check({"ParityEven", {.x = 248, .y = 72, .w = 97, .h = 17}},
+    ParityEven = b.Check({"ParityEven", {.x = 248, .y = 72, .w = 97, .h = 21}},
                          {.caption = "Parity Even", .click = [this](int) { ParityEvenClick(); }});
-    SaveSettingAfterExitCB = b.Check({"SaveSettingAfterExitCB", {.x = 248, .y = 96, .w = 180, .h = 17}},
+    SaveSettingAfterExitCB = b.Check({"SaveSettingAfterExitCB", {.x = 248, .y = 96, .w = 180, .h = 21}},
                                      {.caption = "Save Setting after Exit"});
 
     TrackBar5 = b.TrackBar(

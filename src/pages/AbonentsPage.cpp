@@ -126,7 +126,7 @@ QString HeadCaption(int index) {
 QRect HeadPlace(int index) {
     const int x0 = kBlockX[static_cast<size_t>(index / 5)];
     const int k = index % 5;
-    if (k == 4) return QRect(x0 + kDisableX - 8, kHeadY, 40, 16);
+    if (k == 4) return QRect(x0 + kDisableX - 8, kHeadY, 46, 16);
     return QRect(x0 + ColumnX(4 - k) + 4, kHeadY, 14, 16);
 }
 
@@ -200,20 +200,23 @@ void AbonentsPage::BuildNumbers() {
         b.Labels({h.labels, 1, 7, {.x = h.x, .y = 59, .w = 26, .h = 16, .dy = 24}},
                  {.caption = "Nr%1", .buddy = h.edits});
         TRadioGroup* radio =
-            b.Radio({h.radio, {.x = h.x, .y = 226, .w = 184, .h = 58}},
+            b.Radio({h.radio, {.x = h.x, .y = 224, .w = 184, .h = 72}},
                     {.caption = "Number", .items = slotItems, .columns = 4, .accessible = h.radioAccessible});
         (h.x == 8 ? RadioGroupNR : RadioGroupPB) = radio;
     }
 
-    b.Button({"GetNr", {.x = 8, .y = 292, .w = 58, .h = 25}},
+    // Below the radio groups; the phone book's two buttons take the width
+    // their captions need, so the row starts left of the phone book's half.
+    const Place buttons{.y = 300, .h = 25};
+    b.Button({"GetNr", buttons.Column(8, 52)},
              {.caption = "GETNR", .tip = kNumberHint, .click = [this](int) { GetNrClick(); }});
-    b.Button({"SetNr", {.x = 71, .y = 292, .w = 58, .h = 25}},
+    b.Button({"SetNr", buttons.Column(64, 52)},
              {.caption = "SETNR", .tip = kNumberHint, .click = [this](int) { SetNrClick(); }});
-    b.Button({"ClrNr", {.x = 134, .y = 292, .w = 58, .h = 25}},
+    b.Button({"ClrNr", buttons.Column(120, 52)},
              {.caption = "CLRNR", .click = [this](int) { ClrNrClick(); }});
-    b.Button({"ReadPB", {.x = 200, .y = 292, .w = 102, .h = 25}},
+    b.Button({"ReadPB", buttons.Column(180, 108)},
              {.caption = "Read Phone Book", .click = [this](int) { ReadPBClick(); }});
-    b.Button({"ToPhoneBook", {.x = 306, .y = 292, .w = 86, .h = 25}},
+    b.Button({"ToPhoneBook", buttons.Column(292, 98)},
              {.caption = "Number To SIM", .click = [this](int) { ToPhoneBookClick(); }});
 }
 

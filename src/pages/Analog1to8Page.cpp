@@ -1,5 +1,6 @@
 #include "pages/Analog1to8Page.h"
 
+#include <QLayout>
 #include <array>
 
 #include "protocol/ControlRanges.h"
@@ -25,12 +26,12 @@ Analog1to8Page::Analog1to8Page(PageHost& host)
     BuildTimeoutPanel();
 
     auto b = Builder();
-    b.Button({"RefLevel", {.x = kRightX, .y = 346, .w = 136, .h = 25}},
+    b.Button({"RefLevel", {.x = kRightX, .y = 356, .w = 136, .h = 25}},
              {.caption = "Analog parameters", .click = [this](int) { RefLevelClick(); }});
     // The Main page's requests.
-    b.Button({"Button3", {.x = kRightX + 144, .y = 346, .w = 136, .h = 25}},
+    b.Button({"Button3", {.x = kRightX + 144, .y = 356, .w = 136, .h = 25}},
              {.caption = "Read Analog", .click = Calls("ReadAnalogClick")});
-    b.Button({"Button4", {.x = kRightX + 288, .y = 346, .w = 136, .h = 25}},
+    b.Button({"Button4", {.x = kRightX + 288, .y = 356, .w = 136, .h = 25}},
              {.caption = "Analog Level", .click = Calls("ReadAlevelBtnClick")});
 
     // Built last so that it lies over the level groups of inputs 5..8; shown
@@ -42,40 +43,42 @@ Analog1to8Page::Analog1to8Page(PageHost& host)
 }
 
 void Analog1to8Page::BuildModePanel() {
-    QWidget* panel = Builder().Panel({"ModePanel", {.x = kRightX, .y = 2, .w = kRightWidth, .h = 162}},
+    QWidget* panel = Builder().Panel({"ModePanel", {.x = kRightX, .y = 2, .w = kRightWidth, .h = 178}},
                                      {.caption = "Select Analog Input Mode"});
     auto b = Builder().In(panel);
     // Inside the titled panel a group would be announced by the panel's
     // title; each is named by its own caption.
     const Text caption = [](int n) { return QString("Analog %1 / %2").arg(n).arg(n + 8); };
     const auto modes = b.Radios(
-        {"AMode%1", 1, 8, {.x = 6, .y = 18, .w = 104, .h = 56, .dx = 106, .perLine = 4, .lineDy = 58}},
+        {"AMode%1", 1, 8, {.x = 6, .y = 18, .w = 104, .h = 62, .dx = 106, .perLine = 4, .lineDy = 64}},
         {.caption = caption, .items = {"5,10V,20mA", "4-20mA"}, .accessible = caption});
-    // The items repeat in every group; each is announced with its group.
     for (TRadioGroup* group : modes) {
+        // Four groups abreast: "5,10V,20mA" needs the group's whole width.
+        group->layout()->setContentsMargins(2, 0, 2, 0);
+        // The items repeat in every group; each is announced with its group.
         for (int i = 0; i < group->Count(); ++i)
             group->Item(i)->setAccessibleName(group->title() + ": " + group->Item(i)->text());
     }
-    b.Edit({"AkoeffStr", {.x = 94, .y = 136, .w = 66, .h = 20}},
+    b.Edit({"AkoeffStr", {.x = 94, .y = 150, .w = 66, .h = 20}},
            {.text = "11111111", .maxLength = 8, .recolour = true});
-    b.Label({"AkoeffLabel", {.x = 6, .y = 139, .w = 86, .h = 14}},
+    b.Label({"AkoeffLabel", {.x = 6, .y = 153, .w = 86, .h = 14}},
             {.caption = "Multiplier 1...5", .buddy = "AkoeffStr"});
-    b.Edit({"ADividerStr", {.x = 256, .y = 136, .w = 66, .h = 20}},
+    b.Edit({"ADividerStr", {.x = 256, .y = 150, .w = 66, .h = 20}},
            {.text = "11111111", .maxLength = 8, .recolour = true});
-    b.Label({"ADividerLabel", {.x = 168, .y = 139, .w = 86, .h = 14}},
+    b.Label({"ADividerLabel", {.x = 168, .y = 153, .w = 86, .h = 14}},
             {.caption = "Divider  1..9,0", .buddy = "ADividerStr"});
-    b.Button({"WriteAMode1", {.x = 332, .y = 134, .w = 44, .h = 22}},
+    b.Button({"WriteAMode1", {.x = 332, .y = 148, .w = 44, .h = 24}},
              {.caption = "WR", .accessible = "Write modes", .click = [this](int) { WriteAMode1Click(); }});
 }
 
 void Analog1to8Page::BuildCorrectionPanel() {
     QWidget* panel =
-        Builder().Panel({"CorrectionPanel", {.x = kRightX, .y = 168, .w = kRightWidth, .h = 118}},
+        Builder().Panel({"CorrectionPanel", {.x = kRightX, .y = 184, .w = kRightWidth, .h = 118}},
                         {.caption = "Multiplier for 20mA correction"});
     auto b = Builder().In(panel);
     // Channel pairs 1..4 in the left column, 5..8 in the right one.
     const auto at = [](int x, int y, int w, int h) {
-        return Place{.x = x, .y = y, .w = w, .h = h, .dy = 23, .perLine = 4, .lineDx = 204};
+        return Place{.x = x, .y = y, .w = w, .h = h, .dy = 24, .perLine = 4, .lineDx = 204};
     };
     b.Labels({"MuxLabel%1", 1, 8, at(8, 21, 44, 14)},
              {.caption = [](int n) { return QString("AN%1/%2").arg(n).arg(n + 8); }});
@@ -83,7 +86,7 @@ void Analog1to8Page::BuildCorrectionPanel() {
     b.Edits({"MUX%1", 1, 8, at(54, 18, 40, 20)},
             {.text = "100", .maxLength = 3, .accessible = "20 mA correction %1"});
     b.Labels({"MuxUnitLabel%1", 1, 8, at(98, 21, 32, 14)}, {.caption = "/ 100"});
-    b.Buttons({"Button%1", 11, 18, at(134, 18, 40, 20)},
+    b.Buttons({"Button%1", 11, 18, at(134, 17, 40, 23)},
               {.caption = "WR",
                .accessible = [](int n) { return QString("Write 20 mA correction %1").arg(n - 10); },
                .click = [this](int n) { CorrectionClick(n - 10); }});
@@ -91,19 +94,19 @@ void Analog1to8Page::BuildCorrectionPanel() {
 
 void Analog1to8Page::BuildTimeoutPanel() {
     QWidget* panel =
-        Builder().Panel({"AnalogTimeoutPanel", {.x = kRightX, .y = 292, .w = kRightWidth, .h = 48}});
+        Builder().Panel({"AnalogTimeoutPanel", {.x = kRightX, .y = 306, .w = kRightWidth, .h = 44}});
     auto b = Builder().In(panel);
-    b.Label({"ATimeoutLabel", {.x = 6, .y = 17, .w = 118, .h = 14}}, {.caption = "Analog Timeout Filter "});
-    b.Label({"ATimeoutFromLabel", {.x = 126, .y = 17, .w = 10, .h = 14}}, {.caption = "0"});
-    b.ScrollBar({"ATimeout1SBa", {.x = 138, .y = 16, .w = 120, .h = 16}},
+    b.Label({"ATimeoutLabel", {.x = 6, .y = 15, .w = 122, .h = 14}}, {.caption = "Analog Timeout Filter "});
+    b.Label({"ATimeoutFromLabel", {.x = 130, .y = 15, .w = 10, .h = 14}}, {.caption = "0"});
+    b.ScrollBar({"ATimeout1SBa", {.x = 142, .y = 14, .w = 116, .h = 16}},
                 {.min = range::kTimeout.min,
                  .max = range::kTimeout.max,
                  .accessible = "Analog Timeout Filter",
                  .change = [this](int) { ATimeout1SBaChange(); }});
-    b.Label({"ATimeoutToLabel", {.x = 260, .y = 17, .w = 16, .h = 14}}, {.caption = "99"});
-    b.Edit({"ATimeout1a", {.x = 280, .y = 14, .w = 26, .h = 20}},
+    b.Label({"ATimeoutToLabel", {.x = 261, .y = 15, .w = 16, .h = 14}}, {.caption = "99"});
+    b.Edit({"ATimeout1a", {.x = 280, .y = 12, .w = 26, .h = 20}},
            {.text = "0", .maxLength = 2, .readOnly = true, .accessible = "Analog Timeout Filter value"});
-    b.Button({"SetTimeoutAnalogFilter", {.x = 314, .y = 12, .w = 92, .h = 24}},
+    b.Button({"SetTimeoutAnalogFilter", {.x = 314, .y = 10, .w = 92, .h = 24}},
              {.caption = "Timeout Filter", .click = [this](int) { SetTimeoutAnalogFilterClick(); }});
 }
 

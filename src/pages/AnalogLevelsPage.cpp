@@ -24,12 +24,12 @@ LevelGroupNames LevelGroup(int input) {
 namespace {
 
 constexpr int kGroupWidth = 196;
-constexpr int kGroupHeight = 90;
+constexpr int kGroupHeight = 94;
 
 // Eight groups in two columns of four: the first four inputs of the page on
 // the left, the last four (inputs 5..8 on "Analog 1-8") on the right.
 QPoint GroupOrigin(int member) {
-    return {4 + (member / 4) * (kGroupWidth + 6), 2 + (member % 4) * (kGroupHeight + 3)};
+    return {4 + (member / 4) * (kGroupWidth + 6), 2 + (member % 4) * (kGroupHeight + 2)};
 }
 
 // A member of every group at the same place inside its group.
@@ -58,36 +58,37 @@ AnalogLevelsPage::AnalogLevelsPage(PageHost& host, kt::protocol::PageIndex index
         {.caption = "ANALOG INPUT %1"});
 
     // Upper bar: the maximum; lower bar: the minimum.
-    b.Labels({"MaxLevelLabel%1", first, last, InGroup(first, {8, 18, 90, 14})},
+    // The "WR" button between the two bar lines, beside the minimum's caption.
+    b.Labels({"MaxLevelLabel%1", first, last, InGroup(first, {8, 19, 90, 14})},
              {.caption = "Maximum level "});
     b.Labels({"MaxFromLabel%1", first, last, InGroup(first, {8, 35, 20, 14})}, {.caption = "0%"});
-    b.ScrollBars({name(&LevelGroupNames::maxBar), first, last, InGroup(first, {28, 34, 108, 16})},
+    b.ScrollBars({name(&LevelGroupNames::maxBar), first, last, InGroup(first, {28, 34, 106, 16})},
                  {.min = range::kAnalogLevel.min,
                   .max = range::kAnalogLevel.max,
                   .accessible = "Analog input %1 maximum",
                   .change = [this](int n) { ScrollBarMaxChange(n); }});
-    b.Labels({"MaxToLabel%1", first, last, InGroup(first, {138, 35, 24, 14})}, {.caption = "99%"});
-    b.Edits({name(&LevelGroupNames::maxEdit), first, last, InGroup(first, {164, 32, 26, 20})},
+    b.Labels({"MaxToLabel%1", first, last, InGroup(first, {136, 35, 27, 14})}, {.caption = "99%"});
+    b.Edits({name(&LevelGroupNames::maxEdit), first, last, InGroup(first, {164, 33, 26, 18})},
             {.text = "0",
              .maxLength = 2,
              .readOnly = true,
              .recolour = recolour,
              .accessible = "Analog input %1 maximum value"});
 
-    b.Labels({"MinLevelLabel%1", first, last, InGroup(first, {8, 53, 90, 14})},
+    b.Labels({"MinLevelLabel%1", first, last, InGroup(first, {8, 56, 90, 14})},
              {.caption = "Minimum level "});
-    b.Buttons({name(&LevelGroupNames::button), first, last, InGroup(first, {104, 52, 52, 18})},
+    b.Buttons({name(&LevelGroupNames::button), first, last, InGroup(first, {104, 51, 52, 23})},
               {.caption = "WR", .accessible = "Write analog input %1 levels", .click = [this](int n) {
                    LevelCmdClick(n);
                }});
-    b.Labels({"MinFromLabel%1", first, last, InGroup(first, {8, 71, 20, 14})}, {.caption = "0%"});
-    b.ScrollBars({name(&LevelGroupNames::minBar), first, last, InGroup(first, {28, 70, 108, 16})},
+    b.Labels({"MinFromLabel%1", first, last, InGroup(first, {8, 76, 20, 14})}, {.caption = "0%"});
+    b.ScrollBars({name(&LevelGroupNames::minBar), first, last, InGroup(first, {28, 75, 106, 16})},
                  {.min = range::kAnalogLevel.min,
                   .max = range::kAnalogLevel.max,
                   .accessible = "Analog input %1 minimum",
                   .change = [this](int n) { ScrollBarMinChange(n); }});
-    b.Labels({"MinToLabel%1", first, last, InGroup(first, {138, 71, 24, 14})}, {.caption = "99%"});
-    b.Edits({name(&LevelGroupNames::minEdit), first, last, InGroup(first, {164, 68, 26, 20})},
+    b.Labels({"MinToLabel%1", first, last, InGroup(first, {136, 76, 27, 14})}, {.caption = "99%"});
+    b.Edits({name(&LevelGroupNames::minEdit), first, last, InGroup(first, {164, 74, 26, 18})},
             {.text = "0",
              .maxLength = 2,
              .readOnly = true,

@@ -40,7 +40,7 @@ void IOControlPage::BuildOutputs() {
     b.Button({"GetOutState", {.x = 340, .y = 18, .w = 186, .h = 25}},
              {.caption = "Get All Output Text State", .click = [this](int) { GetOutStateClick(); }});
 
-    b.Button({"SetOutBin", {.x = 340, .y = 78, .w = 112, .h = 25}},
+    b.Button({"SetOutBin", {.x = 340, .y = 78, .w = 116, .h = 25}},
              {.caption = "OUTPUT parallel =", .click = [this](int) { SetOutBinClick(); }});
     b.Edit({"OutputBin", {.x = 458, .y = 80, .w = 68, .h = 21}},
            {.text = "00000000", .maxLength = 8, .accessible = "Outputs 1 to 8"});
@@ -61,9 +61,9 @@ void IOControlPage::BuildParameters() {
     QWidget* panel = Builder().Panel({"PulsePanel", {.x = 552, .y = 4, .w = 288, .h = 372}});
     auto b = Builder().In(panel);
     // One line: caption, low end, bar, high end, display edit.
-    constexpr int kBarX = 106, kBarW = 90, kEditX = 214, kEditW = 30;
+    constexpr int kCaptionW = 88, kLowX = 96, kBarX = 108, kBarW = 88, kEditX = 214, kEditW = 30;
     const auto ends = [&b](const std::string& bar, int y, const char* low, const char* high) {
-        b.Label({bar + "Low", {.x = 94, .y = y, .w = 10, .h = 16}}, {.caption = low});
+        b.Label({bar + "Low", {.x = kLowX, .y = y, .w = 10, .h = 16}}, {.caption = low});
         b.Label({bar + "High", {.x = 200, .y = y, .w = 12, .h = 16}}, {.caption = high});
     };
 
@@ -76,9 +76,9 @@ void IOControlPage::BuildParameters() {
                   .change = [this](int k) { PulseDsbChange(k); }});
     b.Edits({"PulseD%1", 1, 8, pulse.Column(kEditX, kEditW, -2)},
             {.text = "0", .readOnly = true, .recolour = true, .accessible = "Output %1 pulse length value"});
-    b.Labels({"PulseLabel%1", 1, 8, pulse.Column(8, 84, 1)},
+    b.Labels({"PulseLabel%1", 1, 8, pulse.Column(8, kCaptionW, 1)},
              {.caption = "Output %1 pulse ", .buddy = "PulseDsb%1"});
-    b.Labels({"PulseDsbLow%1", 1, 8, pulse.Column(94, 10, 1)}, {.caption = "0"});
+    b.Labels({"PulseDsbLow%1", 1, 8, pulse.Column(kLowX, 10, 1)}, {.caption = "0"});
     b.Labels({"PulseDsbHigh%1", 1, 8, pulse.Column(200, 12, 1)}, {.caption = "9"});
 
     b.Label({"LoggerTitle", {.x = 8, .y = 222, .w = 270, .h = 16}}, {.caption = "Data Logger parameter"});
@@ -89,7 +89,7 @@ void IOControlPage::BuildParameters() {
                  .change = [this](int) { SRateSBChange(); }});
     b.Edit({"SRate", {.x = kEditX, .y = 244, .w = kEditW, .h = 21}},
            {.text = "0", .readOnly = true, .recolour = true, .accessible = "Sample rate value"});
-    b.Label({"SRateLabel", {.x = 8, .y = 247, .w = 84, .h = 16}},
+    b.Label({"SRateLabel", {.x = 8, .y = 247, .w = kCaptionW, .h = 16}},
             {.caption = "Sampling Rate", .buddy = "SRateSB"});
     ends("SRateSB", 247, "0", "9");
     b.Button({"bSRate", {.x = 248, .y = 243, .w = 32, .h = 23}},
@@ -103,9 +103,10 @@ void IOControlPage::BuildParameters() {
                  .change = [this](int) { DLoggerTmSBChange(); }});
     b.Edit({"DLoggerTm", {.x = kEditX, .y = 274, .w = kEditW, .h = 21}},
            {.text = "0", .readOnly = true, .recolour = true, .accessible = "Logger period value"});
-    b.Label({"DLoggerTmLabel", {.x = 8, .y = 270, .w = 84, .h = 16}},
+    // A caption on two lines, one label each.
+    b.Label({"DLoggerTmLabel", {.x = 8, .y = 270, .w = kCaptionW, .h = 14}},
             {.caption = "Data Logger ", .buddy = "DLoggerTmSB"});
-    b.Label({"DLoggerTmLabel2", {.x = 8, .y = 284, .w = 84, .h = 16}}, {.caption = "Period"});
+    b.Label({"DLoggerTmLabel2", {.x = 8, .y = 284, .w = kCaptionW, .h = 14}}, {.caption = "Period"});
     ends("DLoggerTmSB", 277, "1", "6");
     b.Button(
         {"bDLperiod", {.x = 248, .y = 273, .w = 32, .h = 23}},

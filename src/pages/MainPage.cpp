@@ -7,8 +7,10 @@ using kt::protocol::Memo;
 
 namespace {
 
-constexpr int kButtonWidth = 160;
+// Wide enough for "Restart KT4470 / KTM447QD" in the desktop's faces.
+constexpr int kButtonWidth = 168;
 constexpr int kButtonHeight = 25;
+constexpr int kButtonStep = 170;
 
 constexpr const char* kDateTimeHint =
     "0 - supplied from battery; 1 - not supplied from battery; 2 -  no battery; 3- error. 00..100 - "
@@ -127,11 +129,12 @@ void MainPage::BuildIdentification() {
 }
 
 void MainPage::BuildRequestPanel() {
-    ATcommand = Builder().Panel({"ATcommand", {.x = 330, .y = 8, .w = 512, .h = 366}});
+    ATcommand = Builder().Panel({"ATcommand", {.x = 326, .y = 8, .w = 520, .h = 366}});
     auto b = Builder().In(ATcommand);
     for (const auto& r : kRequestButtons) {
         this->*r.member = b.Button(
-            {r.name, {.x = 8 + r.column * 168, .y = 8 + r.row * 30, .w = kButtonWidth, .h = kButtonHeight}},
+            {r.name,
+             {.x = 8 + r.column * kButtonStep, .y = 8 + r.row * 30, .w = kButtonWidth, .h = kButtonHeight}},
             {.caption = r.caption, .click = [this, h = r.handler](int) { (this->*h)(); }});
     }
     ReadTH->setEnabled(false);
@@ -191,7 +194,7 @@ void MainPage::BuildHidden() {
                               SyncModemClick();
                           }});
     SyncModem->hide();
-    DeleteSMS = b.Check({"DeleteSMS", {.x = 16, .y = 252, .w = 180, .h = 21}},
+    DeleteSMS = b.Check({"DeleteSMS", {.x = 16, .y = 252, .w = 200, .h = 21}},
                         {.caption = "Delete incoming SMS enable", .checked = true});
     DeleteSMS->hide();
 }

@@ -74,7 +74,7 @@ void OtherPage::BuildOptions() {
             {.caption = "Plus Mark - for out of limits (default P)", .buddy = "PlusMark"});
 
     // Every switch starts as the initial string says ("E" on, "D" off).
-    b.Checks({"oCheckBox%1", kFirstSwitch, kLastSwitch, {.x = 8, .y = 88, .w = 430, .h = 20, .dy = 22}},
+    b.Checks({"oCheckBox%1", kFirstSwitch, kLastSwitch, {.x = 8, .y = 88, .w = 438, .h = 20, .dy = 22}},
              {.caption = [](int k) { return QString(kSwitchCaptions[k - kFirstSwitch]); },
               .checkedOf = [](int k) { return cmd::kInitialOptions[static_cast<size_t>(k) - 1] == 'E'; },
               .click = [this](int k) { oCheckBoxClick(k); }});

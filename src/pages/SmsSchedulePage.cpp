@@ -47,14 +47,18 @@ SmsSchedulePage::SmsSchedulePage(PageHost& host) : Page(host, kt::protocol::Page
                   CheckBoxSClick(n);
               }});
 
-    // The hour scale over the track bars: each number above its tick.
-    QWidget* hourLine =
-        b.Panel({"HourLine", {.x = kBarX, .y = kBarY - 16, .w = kBarWidth, .h = 16}}, {.plain = true});
+    // The hour scale over the track bars: each number above its tick. The
+    // scale reaches half a number's width past the bars' ends, so that the
+    // first and the last number lie inside it.
+    constexpr int kNumberW = 20;
+    QWidget* hourLine = b.Panel(
+        {"HourLine", {.x = kBarX - kNumberW / 2, .y = kBarY - 16, .w = kBarWidth + kNumberW, .h = 16}},
+        {.plain = true});
     const auto* first = Member<QSlider>("TrackBar%1", 1);
     const int handle = first->style()->pixelMetric(QStyle::PM_SliderLength, nullptr, first);
     const auto above = [handle](int hour) {
         const int centre = handle / 2 + (kBarWidth - handle) * hour / 23;
-        return QRect(centre - 10, 0, 20, 16);
+        return QRect(centre, 0, kNumberW, 16);
     };
     b.In(hourLine).Labels({"HourLine%1", 0, 23, {.of = above}}, {.caption = "%1"});
     for (QLabel* label : hourLine->findChildren<QLabel*>())

@@ -80,21 +80,21 @@ void TempCounterPage::BuildTemperatureGroups() {
     const BarSpec bar{.min = range::kTempLevel.min, .max = range::kTempLevel.max, .largeStep = 10};
 
     // Upper bar: the maximum; lower bar: the minimum.
-    b.Labels({"TMaxLevelLabel%1", 1, 3, InGroup({8, 19, 84, 14})}, {.caption = "Maximum level "});
-    b.Labels({"TMaxFromLabel%1", 1, 3, InGroup({96, 19, 28, 14})}, {.caption = "-099"});
+    b.Labels({"TMaxLevelLabel%1", 1, 3, InGroup({8, 19, 90, 14})}, {.caption = "Maximum level "});
+    b.Labels({"TMaxFromLabel%1", 1, 3, InGroup({100, 19, 28, 14})}, {.caption = "-099"});
     auto maxSpec = bar;
     maxSpec.accessible = "Temperature input %1 maximum";
     maxSpec.change = [this](int n) { ScrollBarTmaxChange(n); };
-    b.ScrollBars({"ScrollBarT%1max", 1, 3, InGroup({126, 18, 200, 16})}, maxSpec);
-    b.Labels({"TMaxToLabel%1", 1, 3, InGroup({330, 19, 40, 14})}, {.caption = "+149 C"});
+    b.ScrollBars({"ScrollBarT%1max", 1, 3, InGroup({130, 18, 196, 16})}, maxSpec);
+    b.Labels({"TMaxToLabel%1", 1, 3, InGroup({328, 19, 45, 14})}, {.caption = "+149 C"});
 
-    b.Labels({"TMinLevelLabel%1", 1, 3, InGroup({8, 45, 84, 14})}, {.caption = "Minimum level "});
-    b.Labels({"TMinFromLabel%1", 1, 3, InGroup({96, 45, 28, 14})}, {.caption = "-099"});
+    b.Labels({"TMinLevelLabel%1", 1, 3, InGroup({8, 45, 90, 14})}, {.caption = "Minimum level "});
+    b.Labels({"TMinFromLabel%1", 1, 3, InGroup({100, 45, 28, 14})}, {.caption = "-099"});
     auto minSpec = bar;
     minSpec.accessible = "Temperature input %1 minimum";
     minSpec.change = [this](int n) { ScrollBarTminChange(n); };
-    b.ScrollBars({"ScrollBarT%1min", 1, 3, InGroup({126, 44, 200, 16})}, minSpec);
-    b.Labels({"TMinToLabel%1", 1, 3, InGroup({330, 45, 40, 14})}, {.caption = "+149 C"});
+    b.ScrollBars({"ScrollBarT%1min", 1, 3, InGroup({130, 44, 196, 16})}, minSpec);
+    b.Labels({"TMinToLabel%1", 1, 3, InGroup({328, 45, 45, 14})}, {.caption = "+149 C"});
 
     // Input 1's edits take four characters and start with their names;
     // those of inputs 2 and 3 take two and start empty.
@@ -122,7 +122,7 @@ void TempCounterPage::BuildTemperatureGroups() {
              .accessible = "Temperature input %1 minimum value"});
 
     b.Buttons({[](int n) { return n == 1 ? std::string("TlevelCmd") : "TlevelCmd" + std::to_string(n); }, 1,
-               3, InGroup({352, 66, 60, 22})},
+               3, InGroup({352, 65, 60, 24})},
               {.caption = "OK", .accessible = "Write temperature input %1 levels", .click = [this](int n) {
                    TlevelCmdClick(n);
                }});
@@ -131,22 +131,22 @@ void TempCounterPage::BuildTemperatureGroups() {
 void TempCounterPage::BuildTimeoutPanel() {
     QWidget* panel = Builder().Panel({"TempTimeoutPanel", {.x = 4, .y = 292, .w = kGroupWidth, .h = 48}});
     auto b = Builder().In(panel);
-    b.Label({"TTimeoutLabel", {.x = 6, .y = 17, .w = 114, .h = 14}}, {.caption = "Temp. Timeout Filter "});
-    b.Label({"TTimeoutFromLabel", {.x = 122, .y = 17, .w = 10, .h = 14}}, {.caption = "0"});
-    b.ScrollBar({"TTimeout1SBt", {.x = 134, .y = 16, .w = 124, .h = 16}},
+    b.Label({"TTimeoutLabel", {.x = 6, .y = 17, .w = 118, .h = 14}}, {.caption = "Temp. Timeout Filter "});
+    b.Label({"TTimeoutFromLabel", {.x = 126, .y = 17, .w = 10, .h = 14}}, {.caption = "0"});
+    b.ScrollBar({"TTimeout1SBt", {.x = 138, .y = 16, .w = 116, .h = 16}},
                 {.min = range::kTimeout.min,
                  .max = range::kTimeout.max,
                  .accessible = "Temp. Timeout Filter",
                  .change = [this](int) { TTimeout1SBtChange(); }});
-    b.Label({"TTimeoutToLabel", {.x = 260, .y = 17, .w = 18, .h = 14}}, {.caption = "99"});
-    b.Edit({"TTimeout1t", {.x = 282, .y = 14, .w = 26, .h = 20}},
+    b.Label({"TTimeoutToLabel", {.x = 257, .y = 17, .w = 18, .h = 14}}, {.caption = "99"});
+    b.Edit({"TTimeout1t", {.x = 278, .y = 14, .w = 26, .h = 20}},
            {.text = "0", .maxLength = 2, .readOnly = true, .accessible = "Temp. Timeout Filter value"});
-    b.Button({"SetTtimeoutFilter", {.x = 312, .y = 12, .w = 104, .h = 24}},
+    b.Button({"SetTtimeoutFilter", {.x = 308, .y = 12, .w = 108, .h = 24}},
              {.caption = "Set Timeout Filter", .click = [this](int) { SetTtimeoutFilterClick(); }});
 }
 
 void TempCounterPage::BuildRuntimePanel() {
-    QWidget* panelRT = Builder().Panel({"PanelRT", {.x = kRightX, .y = 2, .w = 410, .h = 262}});
+    QWidget* panelRT = Builder().Panel({"PanelRT", {.x = kRightX, .y = 2, .w = 410, .h = 276}});
     auto b = Builder().In(panelRT);
     b.Label({"PanelRTTitle", {.x = 8, .y = 6, .w = 80, .h = 14}}, {.caption = "RUNTIME"});
     b.Labels({"PanelRTLabel%1", 1, 2, {.x = 8, .y = 27, .w = 64, .h = 14, .dy = 26}},
@@ -157,50 +157,50 @@ void TempCounterPage::BuildRuntimePanel() {
         {.min = 0, .max = 32000, .largeStep = 10, .accessible = "Runtime %1 level", .change = [this](int n) {
              ScrollBarRTChange(n);
          }});
-    b.Labels({"RTToLabel%1", 1, 2, {.x = 290, .y = 27, .w = 34, .h = 14, .dy = 26}}, {.caption = "32000"});
+    b.Labels({"RTToLabel%1", 1, 2, {.x = 289, .y = 27, .w = 37, .h = 14, .dy = 26}}, {.caption = "32000"});
     // Only RT1 is among the edits recoloured on a page change.
     b.Edit({"RT1", {.x = 328, .y = 24, .w = 44, .h = 20}},
            {.maxLength = 5, .readOnly = true, .recolour = true, .accessible = "Runtime 1 level value"});
     b.Edit({"RT2", {.x = 328, .y = 50, .w = 44, .h = 20}},
            {.maxLength = 5, .readOnly = true, .accessible = "Runtime 2 level value"});
-    b.Button({"RTlevelSend", {.x = 328, .y = 76, .w = 44, .h = 22}},
+    b.Button({"RTlevelSend", {.x = 328, .y = 75, .w = 44, .h = 24}},
              {.caption = "OK", .accessible = "Write runtime levels", .click = [this](int) {
                   RTlevelSendClick();
               }});
 
-    QWidget* source = b.Panel({"RTSourceGroup", {.x = 8, .y = 104, .w = 394, .h = 150}},
+    QWidget* source = b.Panel({"RTSourceGroup", {.x = 8, .y = 104, .w = 394, .h = 164}},
                               {.caption = "RT source", .accessible = "Runtime source"});
     auto s = b.In(source);
     // Both groups run the SMS schedule page's handler. Inside the titled
     // group each is named by its own caption.
-    s.Radio({"RTinputSource", {.x = 8, .y = 18, .w = 120, .h = 100}},
+    s.Radio({"RTinputSource", {.x = 8, .y = 18, .w = 120, .h = 112}},
             {.caption = "RT source input",
              .items = {"A1 / D1", "A2 / D2", "A3 / D3", "A4 / D4"},
              .accessible = "RT source input",
              .click = Calls("RadioGroup1Click")});
-    s.Radio({"RTsource", {.x = 134, .y = 18, .w = 132, .h = 80}},
+    s.Radio({"RTsource", {.x = 134, .y = 18, .w = 138, .h = 92}},
             {.caption = "RT source",
              .items = {"Analog", "Digital Normal", "Digital Inversion"},
              .accessible = "RT source",
              .click = Calls("RadioGroup1Click")});
     s.ScrollBar(
-        {"ScrollBar1", {.x = 274, .y = 20, .w = 112, .h = 16}},
+        {"ScrollBar1", {.x = 278, .y = 20, .w = 108, .h = 16}},
         {.min = 0, .max = 9600, .largeStep = 10, .accessible = "Runtime divider", .change = [this](int) {
              ScrollBar1Change();
          }});
-    s.Edit({"RTdivider", {.x = 274, .y = 40, .w = 44, .h = 20}},
+    s.Edit({"RTdivider", {.x = 278, .y = 40, .w = 44, .h = 20}},
            {.text = "0000", .maxLength = 4, .accessible = "Runtime divider value"});
-    s.Labels({"RTDividerHint%1", 1, 3, {.x = 274, .y = 64, .w = 112, .h = 14, .dy = 16}},
+    s.Labels({"RTDividerHint%1", 1, 3, {.x = 278, .y = 64, .w = 110, .h = 14, .dy = 16}},
              {.caption = [](int n) {
                  static const char* const kHints[] = {"0004: 1 min", "0240: 1 hour", "2400: 10 hour"};
                  return QString(kHints[n - 1]);
              }});
-    s.Button({"SetRTsource", {.x = 8, .y = 122, .w = 50, .h = 22}},
+    s.Button({"SetRTsource", {.x = 8, .y = 134, .w = 50, .h = 24}},
              {.caption = "WR", .accessible = "Write runtime source", .click = [this](int) {
                   SetRTsourceClick();
               }});
     s.Button(
-        {"Button2", {.x = 64, .y = 122, .w = 50, .h = 22}},
+        {"Button2", {.x = 64, .y = 134, .w = 50, .h = 24}},
         {.caption = "RD", .accessible = "Read runtime source", .click = [this](int) { Button2Click(); }});
     panelRT->hide();  // shown only for the sibling module
 }

@@ -40,7 +40,9 @@ const std::set<int> kTrailingBlank = {1, 6, 9, 10, 12, 15, 16, 18, 21, 22, 24, 2
 
 // ---- geometry ----------------------------------------------------------------
 
-constexpr int kEditW = 110, kEditH = 21, kButtonW = 26, kColumnStep = 140;
+// The buttons take "WR" and "RD" with the style's margins; a little taller
+// than the edit beside them.
+constexpr int kEditW = 110, kEditH = 21, kButtonW = 28, kButtonH = 23, kColumnStep = 140;
 constexpr int kRowStep = 24, kCaptionH = 17;
 
 // Event pages: the temperature and analog rows on the left, the digital
@@ -67,11 +69,11 @@ QRect NameEditAt(int slot) {
     return QRect(kNameColumnX + c.column * kColumnStep, kNameRowY + c.row * kRowStep, kEditW, kEditH);
 }
 
-// The button right of its edit.
+// The button right of its edit, centred on it.
 std::function<QRect(int)> ButtonBeside(std::function<QRect(int)> editAt) {
     return [editAt](int slot) {
         const QRect e = editAt(slot);
-        return QRect(e.x() + e.width() + 1, e.y(), kButtonW, e.height());
+        return QRect(e.x() + e.width() + 1, e.y() + (e.height() - kButtonH) / 2, kButtonW, kButtonH);
     };
 }
 
