@@ -28,6 +28,7 @@
 #include "pages/TextSlotsPage.h"
 #include "serial/PortText.h"
 #include "serial/SerialBackend.h"
+#include "version/Version.h"
 
 namespace kt::app {
 
@@ -219,6 +220,11 @@ void TForm1::BuildMenus() {
     bar->setObjectName("MainMenu1");
     auto* file = bar->addMenu("File");
     file->setObjectName("File1");
+    About1 = file->addAction("About");
+    About1->setObjectName("About1");
+    connect(About1, &QAction::triggered, this, [this] { About1Click(); });
+    registry_.AddHandler("About1Click", [this] { About1Click(); });
+    file->addSeparator();
     Exit1 = file->addAction("Exit");
     Exit1->setObjectName("Exit1");
     connect(Exit1, &QAction::triggered, this, [this] { ExitBtnClick(); });
@@ -392,6 +398,23 @@ void TForm1::TestBtnClick() {
 void TForm1::ExitBtnClick() {
     if (serialPage->SaveSettingAfterExitCB->isChecked()) SaveSetting1Click();
     close();
+}
+
+std::string AboutText() {
+    return std::string(kApplicationTitle) + " terminal\nVersion " + kt::Version() +
+           "\n\n"
+           "Configures and services the KT4470QD25E GSM telemetry module over a serial line or by SMS "
+           "through a GSM modem.\n\n"
+           "Copyright (C) 2026 the KT4470 terminal developers.\n"
+           "This program is free software: you can redistribute it and/or modify it under the terms of the " +
+           kLicenceName +
+           " as published by the Free Software Foundation. It comes with ABSOLUTELY NO WARRANTY. The "
+           "licence text is the file LICENSE of the sources and of the installed documentation "
+           "(share/doc/kt4470).";
+}
+
+void TForm1::About1Click() {
+    ShowMessage(AboutText(), std::string("About ") + kApplicationTitle, MsgIcon::Information);
 }
 
 void TForm1::SaveSetting1Click() {

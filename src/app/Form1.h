@@ -94,6 +94,9 @@ class QtPollTimer : public kt::serial::IPollTimer {
     unsigned period_ = 0;
 };
 
+// The text of "File" -> "About": program, version, licence.
+std::string AboutText();
+
 class TForm1 : public QMainWindow, public kt::protocol::IWindow, public PageHost {
     Q_OBJECT
   public:
@@ -108,6 +111,8 @@ class TForm1 : public QMainWindow, public kt::protocol::IWindow, public PageHost
     void TestBtnClick();
     void ExitBtnClick();
     void SaveSetting1Click();
+    // "File" -> "About": the version and the licence.
+    void About1Click();
     // "Write All Settings to Module...": every page's write command for what
     // the window shows, sent one by one (direct mode only).
     void WriteAllSettings1Click();
@@ -197,6 +202,7 @@ class TForm1 : public QMainWindow, public kt::protocol::IWindow, public PageHost
     QPushButton* ClearBtn = nullptr;
     QPushButton* ExitBtn = nullptr;
     QStatusBar* StatusBar1 = nullptr;
+    QAction* About1 = nullptr;
     QAction* Exit1 = nullptr;
     QAction* KTM447QD1 = nullptr;
     QAction* SaveSetting1 = nullptr;

@@ -17,6 +17,7 @@
 
 #include "gui/GuiSupport.h"
 #include "pages/MainPage.h"
+#include "version/Version.h"
 
 namespace kt::test {
 namespace {
@@ -72,7 +73,8 @@ TEST_F(Composition, SharedControlsAndMenusByName) {
     EXPECT_TRUE(f.Status->isReadOnly());
     EXPECT_TRUE(f.mainPage->DeleteSMS->isHidden());
 
-    // Menus: File -> Exit; Option -> KTM447QD-RT (hidden), Save Setting, Write All Settings to Module...
+    // Menus: File -> About, Exit; Option -> KTM447QD-RT (hidden), Save Setting, Write All Settings to
+    // Module...
     const auto menus = f.menuBar()->findChildren<QMenu*>(Qt::FindDirectChildrenOnly);
     std::vector<std::string> titles;
     for (auto* a : f.menuBar()->actions())
@@ -81,9 +83,11 @@ TEST_F(Composition, SharedControlsAndMenusByName) {
     auto* file = f.menuBar()->actions()[0]->menu();
     auto* option = f.menuBar()->actions()[1]->menu();
     ASSERT_TRUE(file && option);
-    ASSERT_EQ(file->actions().size(), 1);
-    EXPECT_EQ(file->actions()[0]->text().toStdString(), "Exit");
-    EXPECT_EQ(file->actions()[0]->objectName().toStdString(), "Exit1");
+    ASSERT_FALSE(file->actions().isEmpty());
+    EXPECT_EQ(file->actions().back()->text().toStdString(), "Exit");
+    EXPECT_EQ(file->actions().back()->objectName().toStdString(), "Exit1");
+    EXPECT_EQ(f.About1->text().toStdString(), "About");
+    EXPECT_TRUE(file->actions().contains(f.About1));
     ASSERT_EQ(option->actions().size(), 3);
     EXPECT_EQ(option->actions()[0]->objectName().toStdString(), "KTM447QD1");
     EXPECT_EQ(option->actions()[0]->text().toStdString(), "KTM447QD-RT");
@@ -92,6 +96,19 @@ TEST_F(Composition, SharedControlsAndMenusByName) {
     EXPECT_EQ(option->actions()[1]->text().toStdString(), "Save Setting");
     EXPECT_EQ(option->actions()[2]->objectName().toStdString(), "WriteAllSettings1");
     EXPECT_EQ(option->actions()[2]->text().toStdString(), "Write All Settings to Module...");
+}
+
+TEST_F(Composition, AboutShowsVersionAndLicence) {
+    auto& f = Start();
+    messages.clear();
+    f.About1->trigger();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].caption, "About KT4470QD25E");
+    EXPECT_EQ(messages[0].icon, protocol::MsgIcon::Information);
+    for (const std::string& part :
+         {std::string("Version ") + Version(), std::string(kLicenceName), std::string("LICENSE")})
+        EXPECT_NE(messages[0].text.find(part), std::string::npos) << part;
+    EXPECT_EQ(messages[0].text.find("http"), std::string::npos);  // the project has no web address yet
 }
 
 TEST_F(Composition, ChangingThePageRecoloursTheEntryControls) {
