@@ -15,6 +15,7 @@
 #include "app/ModuleSettingsOf.h"
 #include "app/ProvisioningRun.h"
 #include "app/SerialPortPage.h"
+#include "config/PortBindings.h"
 #include "config/SettingsFile.h"
 #include "pages/AbonentsPage.h"
 #include "pages/Analog1to8Page.h"
@@ -61,7 +62,10 @@ TForm1::TForm1(FormOptions options, QWidget* parent)
       showMessage_(std::move(options.showMessage)),
       ask_(std::move(options.ask)),
       chooseFile_(std::move(options.chooseFile)),
-      settingsFile_(std::move(options.settingsFile)) {
+      settingsFile_(std::move(options.settingsFile)),
+      portBindingsFile_(options.portBindingsFile.empty() ? kt::config::PortBindingsFile()
+                                                         : std::move(options.portBindingsFile)),
+      deviceRoot_(options.deviceRoot.empty() ? "/" : std::move(options.deviceRoot)) {
     if (options.clock) {
         clock_ = options.clock;
     } else {
@@ -83,7 +87,7 @@ TForm1::TForm1(FormOptions options, QWidget* parent)
     // The port component as the window defines it, before InitPort first runs.
     auto& d = CommPortDriver1;
     d.SetPort(pnCustom);
-    d.SetPortName(PortDevicePath(1, workDir_));
+    d.SetPortName(PortChoice(1).device);
     d.SetHwFlow(hfNONE);
     d.SetInBufSize(8192);
     d.SetOutBufSize(8192);
@@ -97,7 +101,8 @@ TForm1::TForm1(FormOptions options, QWidget* parent)
     };
     d.OnReceivePacket = d.OnReceiveData;
     d.OnLineLost = [this](TCommPortDriver* sender, const std::string& reason) {
-        StatusBar1->showMessage(FromBytes(LineLostText(*sender, reason)));
+        StatusBar1->showMessage(
+            FromBytes(LineLostText(*sender, reason, serialPage->RadioGroupPort->ItemIndex() + 1)));
     };
     QObject::connect(&pollTimer_.Timer(), &QTimer::timeout, this, [this] { PollPort(); });
 
@@ -162,6 +167,7 @@ void TForm1::BuildWindow() {
         PageControl1->addTab(page, info.caption);
     }
     PageControl1->setCurrentIndex(0);
+    serialPage->RefreshDevices();
     connect(PageControl1, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
 
     MemoSMSinput = new TMemo("MemoSMSinput", central);
@@ -336,10 +342,10 @@ void TForm1::InitPort() {
     const int port = serialPage->RadioGroupPort->ItemIndex();
     if (port >= 0) {
         const int n = port + 1;
-        const std::string device = PortDevicePath(n, workDir_);
+        const std::string device = PortChoice(n).device;
         d.SetPort(static_cast<TPortNumber>(n));
-        // The driver names the entry in the process's working directory; an
-        // injected working directory needs the name set explicitly.
+        // The driver names the entry in the process's working directory
+        // without the user's binding: the name is set where it differs.
         if (d.PortName() != device) d.SetPortName(device);
     }
     const int rate = serialPage->RadioGroupRate->ItemIndex();
@@ -350,7 +356,51 @@ void TForm1::InitPort() {
 
     const bool open = d.OpenPort();
     serialPage->ShowDevices();
-    StatusBar1->showMessage(FromBytes(open ? OpenPortText(d) : OpenFailureText(d)));
+    const int entry = port + 1;
+    std::string text = open ? OpenPortText(d, entry) : OpenFailureText(d, entry);
+    // Say how to reach another device, where no link of the operator's decides.
+    if (!open && port >= 0 && d.LastOpenError() == OpenError::NoSuchDevice &&
+        PortChoice(entry).rule != PortRule::Link)
+        text += "; choose the device of Com" + std::to_string(entry) +
+                " under \"Devices\" on the \"Serial Port\" page";
+    StatusBar1->showMessage(FromBytes(text));
+}
+
+kt::config::PortBindings TForm1::Bindings() const {
+    return kt::config::PortBindings::Load(portBindingsFile_);
+}
+
+ComPortChoice TForm1::PortChoice(int n, const kt::config::PortBindings& bindings) const {
+    return ResolveComPort(n, workDir_.string(), bindings.Device(n));
+}
+
+ComPortChoice TForm1::PortChoice(int n) const {
+    return PortChoice(n, Bindings());
+}
+
+bool TForm1::BindPort(int n, const std::string& device) {
+    std::string error;
+    const std::string com = "Com" + std::to_string(n);
+    if (!kt::config::BindPortInFile(portBindingsFile_, n, device, &error)) {
+        StatusBar1->showMessage(FromBytes(com + ": the binding was not kept: " + error));
+        return false;
+    }
+    if (serialPage->RadioGroupPort->ItemIndex() + 1 == n) {
+        // Nothing under way on the old device can be answered on the new one.
+        EndModemExchange();
+        InitPort();
+    } else {
+        serialPage->ShowDevices();
+    }
+    const std::string done = device.empty() ? com + " is no longer bound for this user"
+                                            : com + " is bound for this user to " + device;
+    const ComPortChoice now = PortChoice(n);
+    const std::string after = now.rule == PortRule::Link ? "; the link COM" + std::to_string(n) +
+                                                               " in the working folder still wins over it"
+                                                         : "";
+    StatusBar1->showMessage(FromBytes(done + after) + " (" + FromBytes(portBindingsFile_.string()) + "); " +
+                            StatusBar1->currentMessage());
+    return true;
 }
 
 void TForm1::EndModemExchange() {

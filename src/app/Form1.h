@@ -22,12 +22,14 @@
 #include <vector>
 
 #include "config/ConfigRecord.h"
+#include "config/PortBindings.h"
 #include "pages/ControlRegistry.h"
 #include "pages/Page.h"
 #include "pages/SettingsTable.h"
 #include "protocol/Engine.h"
 #include "protocol/WindowInterface.h"
 #include "serial/CommPortDriver.h"
+#include "serial/PortNames.h"
 #include "widgets/Widgets.h"
 
 namespace kt::app {
@@ -70,6 +72,8 @@ struct FormOptions {
     FileChooser chooseFile;                       // null: the platform's file dialog
     std::filesystem::path settingsFile;           // empty: KT4470.cfg in the working directory
     bool manualTimers = false;                    // true: nothing ticks; call PollPort() / Tick()
+    std::filesystem::path portBindingsFile;       // empty: the user's (kt::config::PortBindingsFile())
+    std::string deviceRoot;                       // empty: "/"; tests give a /dev tree of their own
 };
 
 inline constexpr const char* kApplicationTitle = "KT4470QD25E";
@@ -129,6 +133,17 @@ class TForm1 : public QMainWindow, public kt::protocol::IWindow, public PageHost
     // answered, and a submission waiting for the modem's prompt would hold
     // every later SMS command.
     void EndModemExchange();
+    // The device of "Com n": a COMn link in the working folder, else this
+    // user's binding, else the default (serial/PortNames.h, as kt4470ctl).
+    kt::serial::ComPortChoice PortChoice(int n) const;
+    kt::serial::ComPortChoice PortChoice(int n, const kt::config::PortBindings& bindings) const;
+    kt::config::PortBindings Bindings() const;
+    // Binds "Com n" to a device for this user (empty: removes the binding) and
+    // reopens the port when "Com n" is selected; false with the reason shown
+    // in the status bar.
+    bool BindPort(int n, const std::string& device);
+    const std::filesystem::path& PortBindingsPath() const { return portBindingsFile_; }
+    const std::string& DeviceRoot() const { return deviceRoot_; }
 
     // ---- Settings file ---------------------------------------------------------
     // Reads / writes Config from / to the file in the working directory; a
@@ -246,6 +261,8 @@ class TForm1 : public QMainWindow, public kt::protocol::IWindow, public PageHost
     std::unique_ptr<kt::protocol::ProtocolEngine> engine_;
     ProvisioningRun* provisioning_ = nullptr;
     std::filesystem::path settingsFile_;
+    std::filesystem::path portBindingsFile_;
+    std::string deviceRoot_;
     bool blankSettings_ = true;
     bool busy_ = false;
     bool shownOnce_ = false;

@@ -90,7 +90,7 @@ ssize_t PlainWrite(int fd, const void* data, std::size_t length) {
 #endif
 }
 
-bool WriteAll(const WriteFn& write, int fd, const uint8_t* data, std::size_t length, int& err) {
+bool WriteAll(const WriteFn& write, int fd, const char* data, std::size_t length, int& err) {
     std::size_t done = 0;
     while (done < length) {
         const ssize_t n =
@@ -180,8 +180,8 @@ bool LoadRecordFile(const std::string& path, ConfigRecord& rec, std::string* err
     return TakeWholeRecord(path, buf, got, rec, error);
 }
 
-bool SaveRecordFile(const std::string& name, const ConfigRecord& rec, std::string* error,
-                    const WriteFn& write) {
+bool SaveFileAtomically(const std::string& name, std::string_view bytes, std::string* error,
+                        const WriteFn& write) {
     // ReplaceFileA wants full paths; "KT4470.cfg" is relative to the working directory.
     char full[MAX_PATH + 1] = {};
     const DWORD len = GetFullPathNameA(name.c_str(), sizeof full, full, nullptr);
@@ -227,7 +227,7 @@ bool SaveRecordFile(const std::string& name, const ConfigRecord& rec, std::strin
         return false;
     }
     int err = 0;
-    bool ok = WriteAll(write, fd, rec.Bytes().data(), rec.Bytes().size(), err);
+    bool ok = WriteAll(write, fd, bytes.data(), bytes.size(), err);
     if (ok && ::_commit(fd) != 0) ok = false, err = errno;
     if (::_close(fd) != 0 && ok) ok = false, err = errno;
     if (!ok) {
@@ -325,7 +325,7 @@ int OpenUnnamedTemp(int dir) {
 // Fills the copy: the old file's permission bits and owner (st), or private
 // to its owner for a new file, then the record, flushed to disk. Returns 0 or
 // the error number, with what says which step failed.
-int WriteCopy(int fd, const ConfigRecord& rec, const struct stat* st, const WriteFn& write,
+int WriteCopy(int fd, std::string_view bytes, const struct stat* st, const WriteFn& write,
               const char*& what) {
     what = "cannot set the permissions of";
     if (::fchmod(fd, st ? st->st_mode & 07777 : 0600) != 0) return errno;
@@ -337,7 +337,7 @@ int WriteCopy(int fd, const ConfigRecord& rec, const struct stat* st, const Writ
     }
     what = "cannot write";
     int err = 0;
-    if (!WriteAll(write, fd, rec.Bytes().data(), rec.Bytes().size(), err)) return err;
+    if (!WriteAll(write, fd, bytes.data(), bytes.size(), err)) return err;
     if (::fsync(fd) != 0) return errno;
     return 0;
 }
@@ -397,8 +397,8 @@ bool LoadRecordFile(const std::string& path, ConfigRecord& rec, std::string* err
     return TakeWholeRecord(path, buf, got, rec, error);
 }
 
-bool SaveRecordFile(const std::string& path, const ConfigRecord& rec, std::string* error,
-                    const WriteFn& write) {
+bool SaveFileAtomically(const std::string& path, std::string_view bytes, std::string* error,
+                        const WriteFn& write) {
     // A symbolic link stays a link: the file it points to is replaced.
     std::string target = path;
     struct stat st {};
@@ -464,7 +464,7 @@ bool SaveRecordFile(const std::string& path, const ConfigRecord& rec, std::strin
         // Locked while this save owns it, so that another save does not take
         // it for a copy left behind.
         ::flock(fd.get(), LOCK_EX);
-        err = WriteCopy(fd.get(), rec, exists ? &st : nullptr, write, what);
+        err = WriteCopy(fd.get(), bytes, exists ? &st : nullptr, write, what);
         if (err == 0 && unnamed) {
             // The complete copy gets a name only now, just before the rename.
             if (LinkUnnamedTemp(fd.get(), dir.get(), base, temp)) {
@@ -529,6 +529,13 @@ void UseNamedTemporaryFiles(bool named) {
 }
 
 #endif
+
+bool SaveRecordFile(const std::string& path, const ConfigRecord& rec, std::string* error,
+                    const WriteFn& write) {
+    const auto& image = rec.Bytes();
+    return SaveFileAtomically(
+        path, std::string_view(reinterpret_cast<const char*>(image.data()), image.size()), error, write);
+}
 
 bool ReadCFGFile(const std::string& path, ConfigRecord& rec, const Reporter& report) {
     if (LoadRecordFile(path, rec, nullptr, /*requireWritable=*/true)) return true;

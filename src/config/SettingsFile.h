@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "config/ConfigRecord.h"
 
@@ -31,10 +32,16 @@ using WriteFn = std::function<ssize_t(int fd, const void* data, std::size_t leng
 bool LoadRecordFile(const std::string& path, ConfigRecord& rec, std::string* error,
                     bool requireWritable = false);
 
-// Writes rec atomically as a file of exactly 4200 bytes. An existing file keeps
-// its permission bits and owner; a new one is readable and writable by its owner
-// only (it holds passwords). A file marked read-only is not replaced. On failure
-// the old file is left exactly as it was and no temporary file remains.
+// Writes `bytes` atomically as the whole file: a temporary copy beside it,
+// flushed, then renamed over it; a symbolic link stays a link and the file it
+// points to is replaced. An existing file keeps its permission bits and owner;
+// a new one is readable and writable by its owner only. A file marked
+// read-only is not replaced. On failure the old file is left exactly as it was
+// and no temporary file remains.
+bool SaveFileAtomically(const std::string& path, std::string_view bytes, std::string* error,
+                        const WriteFn& write = {});
+
+// Writes rec atomically (as above) as a file of exactly 4200 bytes.
 bool SaveRecordFile(const std::string& path, const ConfigRecord& rec, std::string* error,
                     const WriteFn& write = {});
 

@@ -6,11 +6,13 @@ namespace kt::serial {
 
 namespace {
 
-// "COM<n> -> device" for the driver's current port; n is taken from the
-// entry's file name when the driver holds a custom name. A custom name that
-// is no link (a device given as it is) is shown alone.
-std::string PortHead(const TCommPortDriver& port) {
+// "COM<n> -> device" for the driver's current port; n is the entry when
+// given, else the driver's port number, else taken from the entry's file name
+// when the driver holds a custom name. A custom name that is no link (a
+// device given as it is) is shown alone.
+std::string PortHead(const TCommPortDriver& port, int entry) {
     const std::string device = ResolvedDevice(port.PortName());
+    if (entry > 0) return "COM" + std::to_string(entry) + " -> " + device;
     if (port.Port() == pnCustom && device == port.PortName()) return device;
     std::string name = port.Port() != pnCustom ? "COM" + std::to_string(static_cast<int>(port.Port()))
                                                : std::filesystem::path(port.PortName()).filename().string();
@@ -35,22 +37,42 @@ char ParityLetter(TParity parity) {
 
 }  // namespace
 
-std::string PortDevicePath(int n, const std::filesystem::path& workDir) {
-    return ComPortDevice(n, workDir.string());
+std::string PortEntryText(int n, const ComPortChoice& c) {
+    return "Com" + std::to_string(n) + " -> " + ResolvedDevice(c.device);
 }
 
-std::string PortEntryText(int n, const std::filesystem::path& workDir) {
-    return "Com" + std::to_string(n) + " -> " + ResolvedDevice(PortDevicePath(n, workDir));
+std::string PortRuleText(int n, const ComPortChoice& c) {
+    const std::string com = "Com" + std::to_string(n);
+    const std::string resolved = ResolvedDevice(c.device);
+    switch (c.rule) {
+        case PortRule::Windows:
+            return com + " is " + c.device;
+        case PortRule::Link: {
+            std::string text =
+                com + " is the link COM" + std::to_string(n) + " in the working folder, to " + resolved;
+            if (!c.bound.empty()) text += "; it wins over the device bound for this user (" + c.bound + ")";
+            return text;
+        }
+        case PortRule::Binding:
+            return com + " is bound for this user to " + c.device +
+                   (resolved != c.device ? " (" + resolved + ")" : "");
+        case PortRule::Default:
+            return com + " is " + c.device + ": no link COM" + std::to_string(n) +
+                   " in the working folder and no device bound to it";
+        case PortRule::None:
+            break;
+    }
+    return {};
 }
 
-std::string OpenPortText(const TCommPortDriver& port) {
+std::string OpenPortText(const TCommPortDriver& port, int entry) {
     const int dataBits = 5 + static_cast<int>(port.DataBits());
     const char* stop = port.StopBits() == sb1BITS ? "1" : port.StopBits() == sb1HALFBITS ? "1.5" : "2";
-    return PortHead(port) + " open: " + std::to_string(port.BaudRateValue()) + " " +
+    return PortHead(port, entry) + " open: " + std::to_string(port.BaudRateValue()) + " " +
            std::to_string(dataBits) + ParityLetter(port.Parity()) + stop;
 }
 
-std::string OpenFailureText(const TCommPortDriver& port) {
+std::string OpenFailureText(const TCommPortDriver& port, int entry) {
     std::string why;
     switch (port.LastOpenError()) {
         case OpenError::NoSuchDevice:
@@ -68,11 +90,11 @@ std::string OpenFailureText(const TCommPortDriver& port) {
             why = port.LastErrorText().empty() ? "cannot be opened" : port.LastErrorText();
             break;
     }
-    return PortHead(port) + ": cannot open: " + why;
+    return PortHead(port, entry) + ": cannot open: " + why;
 }
 
-std::string LineLostText(const TCommPortDriver& port, const std::string& reason) {
-    return PortHead(port) + ": " + (reason.empty() ? "line lost" : reason) +
+std::string LineLostText(const TCommPortDriver& port, const std::string& reason, int entry) {
+    return PortHead(port, entry) + ": " + (reason.empty() ? "line lost" : reason) +
            "; the port is closed, pick it again to reopen it";
 }
 

@@ -6,19 +6,24 @@
 #include <string>
 
 #include "serial/CommPortDriver.h"
+#include "serial/PortNames.h"
 
 namespace kt::serial {
 
-// The device of "Com n" in the working directory (see serial/PortNames.h).
-std::string PortDevicePath(int n, const std::filesystem::path& workDir);
 // "Com3 -> /dev/pts/4": the entry and the device it finally refers to.
-std::string PortEntryText(int n, const std::filesystem::path& workDir);
+std::string PortEntryText(int n, const ComPortChoice& choice);
+// Which rule gave "Com n" its device, in a sentence: the link in the working
+// folder (and the binding it wins over), the user's binding, or the default.
+std::string PortRuleText(int n, const ComPortChoice& choice);
+
+// The texts below start with the port: "COMn -> device" for entry n (0: as
+// far as the driver's port name tells).
 // "COM1 -> /dev/pts/3 open: 2400 8N1".
-std::string OpenPortText(const TCommPortDriver& port);
+std::string OpenPortText(const TCommPortDriver& port, int entry = 0);
 // "COM5 -> /dev/ttyS4: cannot open: no such device" (the window's status bar and
 // kt4470ctl send say why a port did not open in the same words).
-std::string OpenFailureText(const TCommPortDriver& port);
+std::string OpenFailureText(const TCommPortDriver& port, int entry = 0);
 // "COM1 -> /dev/pts/3: line lost (...); the port is closed, pick it again to reopen it".
-std::string LineLostText(const TCommPortDriver& port, const std::string& reason);
+std::string LineLostText(const TCommPortDriver& port, const std::string& reason, int entry = 0);
 
 }  // namespace kt::serial

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "app/Form1.h"
 #include "serial/PortNames.h"
@@ -77,12 +78,15 @@ class WorkFolderTest : public testing::Test {
     }
     void TearDown() override {
         fs::current_path(previous);
-        setenv("KT4470_DATA_DIR", dataDir.c_str(), 1);
+        if (dataDir)
+            setenv("KT4470_DATA_DIR", dataDir->c_str(), 1);
+        else
+            unsetenv("KT4470_DATA_DIR");
         std::error_code ec;
         fs::remove_all(tmp, ec);
     }
     fs::path tmp, previous;
-    std::string dataDir;
+    std::optional<std::string> dataDir;
 };
 
 TEST_F(WorkFolderTest, FolderIsMadeAndEntered) {

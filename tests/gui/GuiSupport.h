@@ -111,6 +111,7 @@ class WindowTest : public ::testing::Test {
             fileDialogs.push_back(caption);
             return chosenFile ? chosenFile(kind) : std::filesystem::path();
         };
+        if (moreOptions) moreOptions(o);
         form = std::make_unique<app::TForm1>(o);
         return *form;
     }
@@ -124,6 +125,8 @@ class WindowTest : public ::testing::Test {
     // File dialogs shown (their captions), and the file chosen (null: cancelled).
     std::vector<std::string> fileDialogs;
     std::function<std::filesystem::path(app::FileDialog)> chosenFile;
+    // Changes the options of the next Start() (a device tree, a bindings file).
+    std::function<void(app::FormOptions&)> moreOptions;
     std::unique_ptr<app::TForm1> form;
 };
 

@@ -1,11 +1,12 @@
 #include "LineSender.h"
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
 #include <thread>
 
+#include "config/PortBindings.h"
 #include "protocol/Framing.h"
+#include "serial/PortNames.h"
 #include "serial/PortText.h"
 
 namespace kt::ctl {
@@ -16,23 +17,6 @@ namespace {
 
 // Between two looks at the line while an answer is awaited.
 constexpr int64_t kPollStepUs = 1000;
-
-// n of "COMn" or "Com n" (either case), 0 for anything else.
-int ComNumber(const std::string& port) {
-    if (port.size() < 4) return 0;
-    std::string head = port.substr(0, 3);
-    std::transform(head.begin(), head.end(), head.begin(), [](unsigned char c) { return std::tolower(c); });
-    if (head != "com") return 0;
-    size_t i = 3;
-    if (port[i] == ' ') ++i;
-    if (i == port.size() || port.size() - i > 2) return 0;
-    int n = 0;
-    for (; i < port.size(); ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(port[i]))) return 0;
-        n = n * 10 + (port[i] - '0');
-    }
-    return n >= 1 && n <= 16 ? n : 0;
-}
 
 }  // namespace
 
@@ -47,7 +31,7 @@ LineSender::LineSender() {
     };
     driver_.OnLineLost = [this](TCommPortDriver* sender, const std::string& reason) {
         lost_ = true;
-        lostReason_ = LineLostText(*sender, reason);
+        lostReason_ = LineLostText(*sender, reason, entry_);
     };
 }
 
@@ -67,11 +51,15 @@ bool LineSender::Open(const LineOptions& o, std::string& reason) {
     rule_ = protocol::AnswerRule(o.timeoutMs);
     // As the window sets its port up: 8 data bits, 1 stop bit, no flow
     // control, DTR left alone, the time-outs of a sent command.
-    const int n = ComNumber(o.port);
-    if (n > 0)
-        driver_.SetPort(static_cast<TPortNumber>(n));
-    else
+    // "Com n" as the window resolves it: a COMn link here, else this user's
+    // binding, else the default device.
+    entry_ = ComPortNumber(o.port);
+    if (entry_ > 0) {
+        const std::string bound = config::PortBindings::Load(config::PortBindingsFile()).Device(entry_);
+        driver_.SetPortName(ResolveComPort(entry_, ".", bound).device);
+    } else {
         driver_.SetPortName(o.port);
+    }
     driver_.SetDataBits(db8BITS);
     driver_.SetParity(o.parityEven ? ptEVEN : ptNONE);
     driver_.SetStopBits(sb1BITS);
@@ -86,7 +74,7 @@ bool LineSender::Open(const LineOptions& o, std::string& reason) {
     for (int r = br110; r <= br256000; ++r)
         if (BaudRateOf(static_cast<TBaudRate>(r)) == o.rate) driver_.SetBaudRate(static_cast<TBaudRate>(r));
     if (driver_.OpenPort()) return true;
-    reason = OpenFailureText(driver_);
+    reason = OpenFailureText(driver_, entry_);
     return false;
 }
 

@@ -38,9 +38,9 @@ class LineSender {
     LineSender();
     ~LineSender();
 
-    // Opens the line ("COMn" and "Com n", n 1..16, as the window maps them,
-    // anything else as a device path); false with the window's reason (no such device,
-    // permission with the dialout hint, in use) in `reason`.
+    // Opens the line ("COMn" and "Com n", n 1..16, resolved as the window
+    // resolves them, the user's binding included; anything else as a device path); false with the window's
+    // reason (no such device, permission with the dialout hint, in use) in `reason`.
     bool Open(const LineOptions& options, std::string& reason);
     // Sends one command and waits for its answer. Once the line is lost,
     // nothing more is sent.
@@ -63,6 +63,7 @@ class LineSender {
     protocol::AnswerRule rule_;
     protocol::SmsExchange* sms_ = nullptr;  // fed while RunSms runs
     int64_t receivedUs_ = 0;
+    int entry_ = 0;  // n of "Com n", 0 for a device given by its path
     bool lost_ = false;
     std::string lostReason_;
 };
