@@ -14,54 +14,23 @@
 
 #include "config/ConfigRecord.h"
 #include "config/SettingsFile.h"
+#include "support/Program.h"
 
 namespace {
 
 using kt::config::ConfigRecord;
 using kt::config::kRecordSize;
 
-struct CtlRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using CtlRun = kt::test::ProgramRun;
 
 std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    return kt::test::SlurpFile(path.c_str());
 }
 
-// Runs the built tool; output goes through files so that no pipe can fill up.
-CtlRun Ctl(const std::vector<std::string>& args) {
-    char outName[] = "/tmp/kt-cfgcli-out-XXXXXX";
-    char errName[] = "/tmp/kt-cfgcli-err-XXXXXX";
-    const int outFd = ::mkstemp(outName);
-    const int errFd = ::mkstemp(errName);
-    CtlRun r;
-    if (outFd < 0 || errFd < 0) {
-        ADD_FAILURE() << "mkstemp failed";
-        return r;
-    }
-    std::vector<char*> argv{const_cast<char*>(KT4470CTL), const_cast<char*>("cfg")};
-    for (const auto& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(outFd, 1);
-        ::dup2(errFd, 2);
-        ::execv(KT4470CTL, argv.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) r.status = WEXITSTATUS(status);
-    ::close(outFd);
-    ::close(errFd);
-    r.out = Slurp(outName);
-    r.err = Slurp(errName);
-    ::unlink(outName);
-    ::unlink(errName);
-    return r;
+// Runs the built tool's cfg verbs.
+CtlRun Ctl(std::vector<std::string> args) {
+    args.insert(args.begin(), "cfg");
+    return kt::test::RunProgram(KT4470CTL, args);
 }
 
 int Lines(const std::string& s) {

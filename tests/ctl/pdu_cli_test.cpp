@@ -1,64 +1,17 @@
 // kt4470ctl pdu run as a process: stdout, stderr and exit status.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "support/Program.h"
+
 namespace {
 
-struct CtlRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using CtlRun = kt::test::ProgramRun;
 
-std::string Slurp(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
-
-// Runs the built tool with args; output goes through files so that neither
-// stream can fill a pipe and stall the child.
 CtlRun Ctl(const std::vector<std::string>& args) {
-    char outName[] = "/tmp/kt4470ctl-out-XXXXXX";
-    char errName[] = "/tmp/kt4470ctl-err-XXXXXX";
-    const int outFd = mkstemp(outName);
-    const int errFd = mkstemp(errName);
-    CtlRun r;
-    if (outFd < 0 || errFd < 0) {
-        ADD_FAILURE() << "mkstemp failed";
-        return r;
-    }
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(KT4470CTL));
-    for (const auto& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(outFd, 1);
-        dup2(errFd, 2);
-        execv(KT4470CTL, argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) r.status = WEXITSTATUS(status);
-    close(outFd);
-    close(errFd);
-    r.out = Slurp(outName);
-    r.err = Slurp(errName);
-    unlink(outName);
-    unlink(errName);
-    return r;
+    return kt::test::RunProgram(KT4470CTL, args);
 }
 
 void ExpectBadArguments(const std::vector<std::string>& args) {
