@@ -25,9 +25,15 @@ TEST(Programs, VersionOfEachProgram) {
         const auto r =
             RunProgram(p.path, {"--version"}, {"QT_QPA_PLATFORM=xcb", "DISPLAY=", "WAYLAND_DISPLAY="});
         EXPECT_EQ(r.status, 0);
-        EXPECT_EQ(r.out, kt::VersionLine(p.name) + "\n");
         EXPECT_EQ(r.err, "");
-        EXPECT_EQ(r.out.rfind(std::string(p.name) + " " + kt::ReleaseVersion(), 0), 0u);
+        // "<program> 0.9.0", then the git description when built from a
+        // checkout (a build of some targets only may describe another state).
+        const std::string head = std::string(p.name) + " " + kt::ReleaseVersion();
+        ASSERT_EQ(r.out.rfind(head, 0), 0u) << r.out;
+        const std::string rest = r.out.substr(head.size());
+        EXPECT_TRUE(rest == "\n" || (rest.rfind(" (git ", 0) == 0 && rest.size() > 8 &&
+                                     rest.compare(rest.size() - 2, 2, ")\n") == 0))
+            << r.out;
     }
 }
 
