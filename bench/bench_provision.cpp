@@ -1,4 +1,4 @@
-// A full provisioning run against kt4470-sim on a pseudo-terminal: every
+// Provisioning runs against kt4470-sim on a pseudo-terminal. Direct: every
 // command of a full settings file sent as kt4470ctl send sends it. The run
 // lasts the module's answers plus the 150 ms quiet gap per command; what the
 // tool adds beyond waiting for the line is reported per command:
@@ -12,6 +12,7 @@
 
 #include "LineSender.h"
 #include "protocol/Provisioning.h"
+#include "protocol/SmsExchange.h"
 #include "sim/SimProcess.h"
 #include "support/ProvisioningRecord.h"
 
@@ -66,6 +67,58 @@ void BM_ProvisionFullSettingsFile(benchmark::State& state) {
     state.counters["own_ms_max"] = ownMaxUs / 1000.0;
 }
 BENCHMARK(BM_ProvisionFullSettingsFile)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+// The same commands by SMS through kt4470-sim's modem, as kt4470ctl send
+// --sms sends them; the argument is the simulator's --sms-delay in ms. With
+// no delay, the time per command is the run's own (submission, one listing,
+// the deletion); with one, the answer is found by the first listing after it,
+// so the wait beyond the delay shows what the polling period costs.
+void BM_ProvisionBySms(benchmark::State& state) {
+    const int delayMs = static_cast<int>(state.range(0));
+    std::vector<std::string> commands =
+        kt::protocol::ProvisioningCommands(kt::protocol::SettingsFromRecord(kt::test::ProvisioningRecord()));
+    if (delayMs > 0) commands.resize(3);
+    kt::sim::TempDir dir;
+    const std::string link = (dir.Path() / "COM1").string();
+    kt::sim::SimProcess sim({"--mode", "modem", "--module-number", "+4917012345", "--link", link,
+                             "--sms-delay", std::to_string(delayMs / 1000.0)});
+    if (sim.FirstLine().empty()) {
+        state.SkipWithError("kt4470-sim did not start");
+        return;
+    }
+    double totalUs = 0, maxUs = 0;
+    size_t answered = 0, sent = 0;
+    for (auto _ : state) {
+        kt::ctl::LineSender line;
+        std::string reason;
+        kt::ctl::LineOptions options;
+        options.port = link;
+        if (!line.Open(options, reason)) {
+            state.SkipWithError(reason.c_str());
+            return;
+        }
+        kt::protocol::SmsExchange exchange("+4917012345");
+        for (const std::string& command : commands) {
+            const int64_t begin = kt::ctl::LineSender::NowUs();
+            exchange.Start(command, begin / 1000);
+            line.RunSms(exchange, nullptr);
+            const double us = static_cast<double>(kt::ctl::LineSender::NowUs() - begin);
+            totalUs += us;
+            maxUs = std::max(maxUs, us);
+            ++sent;
+            answered += exchange.Result() == kt::protocol::SmsExchange::Outcome::Answered;
+        }
+    }
+    const double n = static_cast<double>(std::max<size_t>(sent, 1));
+    state.counters["commands"] = static_cast<double>(commands.size());
+    state.counters["answered"] = static_cast<double>(answered) / n * static_cast<double>(commands.size());
+    state.counters["sms_delay_ms"] = delayMs;
+    state.counters["poll_ms"] = static_cast<double>(kt::protocol::kSmsPollMs);
+    state.counters["ms_per_cmd"] = totalUs / n / 1000.0;
+    state.counters["ms_max"] = maxUs / 1000.0;
+    state.counters["beyond_delay_ms"] = totalUs / n / 1000.0 - delayMs;
+}
+BENCHMARK(BM_ProvisionBySms)->Arg(0)->Arg(1000)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 }  // namespace
 
