@@ -83,6 +83,20 @@ class ProtocolEngine {
     std::string InboxText;       // text of the last inbox message read
     bool DeleteIncoming = true;  // delete each inbox message after reading it
 
+    // ---- A run that owns the modem ------------------------------------------
+    // While an SMS run exchanges with the modem it owns the line: the
+    // receive path passes nothing to the parsers, the timer starts no
+    // exchange (submission end, read-all step, clock read-back, inbox poll,
+    // nightly command) and SMS-mode sends and modem operations send nothing.
+    bool ModemOwnedByRun = false;
+    // The run takes the modem: a submission or an inbox listing of the
+    // engine's own still waiting is given up, so that no answer of the run
+    // is taken for theirs.
+    void TakeModem();
+    // The run is over: everything works as before, the inbox poll counting
+    // afresh.
+    void ReleaseModem();
+
     // ---- Modem operations -------------------------------------------------
     bool PortErrorShown = false;  // the port error box was shown (once per run)
     bool SmsModeActive = false;   // copy of SMSmode's check state; the clock buttons test it

@@ -49,7 +49,7 @@ ProtocolEngine::QueryStart ProtocolEngine::BeginModemQuery() {
         window_.ShowMessage(kPortErrorText, kErrorCaption, MsgIcon::Error);
         return QueryStart::Abort;
     }
-    if (ModemBusy && !ReadAllActive) return QueryStart::DisplayOnly;
+    if ((ModemBusy && !ReadAllActive) || ModemOwnedByRun) return QueryStart::DisplayOnly;
     ModemBusy = true;
     window_.SetBusyCursor(true);
     return QueryStart::Send;
@@ -104,7 +104,7 @@ void ProtocolEngine::SetCMGF() {
 void ProtocolEngine::SendCMGL(const std::string& listCommand) {
     AwaitPrompt = false;
     PduSent = false;
-    if (ModemBusy) return;
+    if (ModemBusy || ModemOwnedByRun) return;
     ModemBusy = true;
     window_.SetBusyCursor(true);
     WriteBytes(listCommand.substr(0, 9));

@@ -9,6 +9,7 @@ namespace kt::protocol {
 
 void ProtocolEngine::CommPortDriver1ReceiveData(kt::serial::TCommPortDriver* /*sender*/, const void* data,
                                                 uint32_t size) {
+    if (ModemOwnedByRun) return;  // the run reads the line itself
     SerialTimeSetting();
     port_.SetPollingDelay(4000);
 

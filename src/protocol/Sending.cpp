@@ -13,6 +13,10 @@ bool ProtocolEngine::SendSMS(const std::string& command) {
     const std::string text = CommandLine(command);
 
     if (window_.SmsModeChecked()) {
+        if (ModemOwnedByRun) {
+            window_.SetBusyCursor(false);
+            return false;  // an SMS run has the modem
+        }
         if (text.size() > kMaxSmsCommandLength) {
             // Would be cut or wrap around in the one-octet length field.
             window_.SetBusyCursor(false);

@@ -8,7 +8,7 @@
 namespace kt::protocol {
 
 void ProtocolEngine::Timer1Timer() {
-    if (window_.SmsModeChecked()) {
+    if (window_.SmsModeChecked() && !ModemOwnedByRun) {
         // Submission end: the next reception is the modem's result.
         if (PduSent) {
             SerialTimeSetting();
@@ -80,7 +80,7 @@ void ProtocolEngine::Timer1Timer() {
             }
         }
         AppendReplyToMemo();
-    } else {
+    } else if (!window_.SmsModeChecked()) {
         ShowReplyNow();
     }
 
@@ -137,6 +137,20 @@ void ProtocolEngine::ReadAllStepAction() {
     window_.SetControlText("ModelIDCode", ModelText);
     window_.SetControlText("Hersteller", ManufacturerText);
     window_.SetControlText("DateTime", DateTimeText);
+}
+
+void ProtocolEngine::TakeModem() {
+    ModemOwnedByRun = true;
+    AwaitPrompt = PduSent = AwaitSendResult = SmsOutgoing = false;
+    WantInbox = InboxPolling = false;
+    ModemBusy = false;
+    window_.SetBusyCursor(false);
+}
+
+void ProtocolEngine::ReleaseModem() {
+    ModemOwnedByRun = false;
+    InboxPollHold = false;
+    InboxPollTicks = 0;
 }
 
 }  // namespace kt::protocol

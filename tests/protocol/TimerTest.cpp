@@ -95,6 +95,37 @@ TEST_F(TimerTest, NightlyCommandGoesOutOnceAndIsRearmedAtThree) {
     ExpectWire(getmh);
 }
 
+// An SMS run owns the modem: the engine neither listens nor starts an
+// exchange (inbox poll, read-all, nightly command, a page's SMS, the clock
+// buttons); afterwards everything works as before.
+TEST_F(TimerTest, ARunOwningTheModemStopsTheEnginesExchangesUntilItEnds) {
+    win.smsMode = true;
+    eng.SmsModeActive = true;
+    eng.SendSMS("GETST");  // a submission waiting for its prompt
+    ExpectWire("AT+CMGS=17\r");
+    eng.WantInbox = true;
+    eng.TakeModem();
+    eng.ReadAllParameterClick();
+    EXPECT_FALSE(eng.SendSMS("GETVR"));
+    eng.SetDTClick();
+    TickN(100);
+    clock.Set(0, 2, 0);
+    TickN(2);
+    // The run's own listing: the engine deletes nothing, writes no PDU.
+    Reply("\r\n> ");
+    Reply("AT+CMGL=0\r\r\n+CMGL: 1,0,,5\r\n0004059121436500006221702143000001C1\r\n\r\nOK\r\n");
+    ExpectNothingSent();
+    EXPECT_FALSE(eng.AwaitPrompt || eng.WantInbox || eng.ModemBusy);
+
+    clock.Set(12, 0);
+    eng.ReleaseModem();
+    eng.Timer1Timer();
+    ExpectWire("AT+CGMI\r");  // the read-all sequence goes on
+    eng.ReadAllActive = eng.ModemBusy = false;
+    EXPECT_TRUE(eng.SendSMS("GETST"));
+    ExpectWire("AT+CMGS=17\r");
+}
+
 TEST_F(TimerTest, NightlyWindowIsIgnoredInDirectModeAndAtNoon) {
     clock.Set(0, 2, 0);
     eng.Timer1Timer();
