@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -214,6 +215,8 @@ TEST_F(ProvisionCli, SendToTheSimulatedModule) {
 // delivery log after a run and after one cut short, the count before sending.
 TEST_F(ProvisionCli, SendBySmsThroughTheSimulatedModem) {
     const std::string data = (dir.Path() / "data").string();
+    const char* before = std::getenv("KT4470_DATA_DIR");
+    const std::string saved = before ? before : "";
     setenv("KT4470_DATA_DIR", data.c_str(), 1);
     const std::filesystem::path logFile = dir.Path() / "data" / "sms-runs.log";
     WriteFile("commands.txt", "GETVR\nSETTF,05,10,3\nGETTC\n");
@@ -313,7 +316,10 @@ TEST_F(ProvisionCli, SendBySmsThroughTheSimulatedModem) {
         EXPECT_EQ(r.status, 2) << bad[2];
         EXPECT_TRUE(r.out.empty()) << "no SMS counted for bad arguments";
     }
-    unsetenv("KT4470_DATA_DIR");
+    if (before)
+        setenv("KT4470_DATA_DIR", saved.c_str(), 1);
+    else
+        unsetenv("KT4470_DATA_DIR");
 }
 
 }  // namespace
