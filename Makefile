@@ -3,7 +3,7 @@ BUILD   ?= build
 JOBS    ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all setup build test asan fuzz run clean format format-check
+.PHONY: all setup build test asan fuzz run clean format format-check deb
 
 all: build
 
@@ -18,6 +18,13 @@ build: setup $(BUILD)/CMakeCache.txt
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# The Debian package of the build (CPack; Depends from dpkg-shlibdeps), checked:
+# file list, Depends, desktop entry and metainfo.
+deb: build
+	@scripts/setup.sh dpkg-dev file desktop-file-utils appstream
+	cd $(BUILD) && cpack -G DEB
+	scripts/check-deb.sh $(BUILD)
 
 # The whole suite once more with AddressSanitizer and UndefinedBehaviorSanitizer.
 asan: setup

@@ -2,6 +2,8 @@
 # Installs what the build needs on a Debian 12 machine; only what is missing.
 # Usage: scripts/setup.sh [--fuzz] [extra-package ...]
 #   --fuzz  also clang and its runtime with libFuzzer (make fuzz)
+# `make deb` adds what packaging needs: dpkg-dev (dpkg-shlibdeps), file,
+# desktop-file-utils and appstream (the validators).
 set -eu
 
 fuzz=""
