@@ -63,9 +63,11 @@ TEST(PortBindings, FileChangesKeepOtherBindings) {
     const PortBindings b = PortBindings::Load(file);
     EXPECT_EQ(b.Device(3), "");
     EXPECT_EQ(b.Device(5), "/dev/ttyACM0");
-    std::ifstream in(file);
-    const std::string text(std::istreambuf_iterator<char>(in), {});
-    EXPECT_NE(text.find("COM5=/dev/ttyACM0\n"), std::string::npos);
+    {
+        std::ifstream in(file);  // closed before the folder is removed (Windows)
+        const std::string text(std::istreambuf_iterator<char>(in), {});
+        EXPECT_NE(text.find("COM5=/dev/ttyACM0\n"), std::string::npos);
+    }
 
     // A file where the folder should be: the reason, nothing else changes.
     std::ofstream(dir / "blocked") << "x";
