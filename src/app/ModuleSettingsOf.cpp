@@ -77,6 +77,7 @@ kt::protocol::ModuleSettings ModuleSettingsOf(TForm1& form) {
         s.schedule.hour[static_cast<size_t>(n - 1)] = c.Value(NameOf("TrackBar%1", n));
     }
     s.storedOptions = static_cast<const OtherPage&>(*form.PageAt(PageIndex::Other)).StoredOptions();
+    s.alternateModule = form.Config.AlternateModule();
     return s;
 }
 

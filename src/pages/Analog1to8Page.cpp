@@ -3,6 +3,7 @@
 #include <QLayout>
 #include <array>
 
+#include "protocol/AlternateModule.h"
 #include "protocol/ControlRanges.h"
 #include "protocol/ModuleCommands.h"
 
@@ -36,7 +37,8 @@ Analog1to8Page::Analog1to8Page(PageHost& host)
 
     // Built last so that it lies over the level groups of inputs 5..8; shown
     // only for the sibling module, which has no such inputs.
-    const QRect covered = GroupRect(5).united(GroupRect(8));
+    const QRect covered = GroupRect(kt::protocol::kAlternateOffAnalogInputs.first)
+                              .united(GroupRect(kt::protocol::kAlternateOffAnalogInputs.last));
     QWidget* panel1 = b.Panel({"Panel1", Place::At(covered)});
     panel1->setAutoFillBackground(true);
     panel1->hide();
@@ -147,7 +149,8 @@ void Analog1to8Page::ApplyAlternateModule(bool on, AlternateRow row) {
             panel1->raise();
         }
         // What the panel covers can be reached neither by Tab nor by Space.
-        for (int n = 5; n <= 8; ++n)
+        for (int n = kt::protocol::kAlternateOffAnalogInputs.first;
+             n <= kt::protocol::kAlternateOffAnalogInputs.last; ++n)
             EnableGroup(n, !on);
     } else if (row == AlternateRow::AnalogModes) {
         for (int n = 5; n <= 8; ++n)

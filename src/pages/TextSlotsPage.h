@@ -11,15 +11,15 @@
 #include <QCheckBox>
 #include <QString>
 #include <array>
+#include <span>
 
 #include "pages/Page.h"
+#include "protocol/AlternateModule.h"
 #include "protocol/ModuleCommands.h"
 
 namespace kt::app {
 
-struct SlotRange {
-    int first = 0, last = -1;
-};
+using kt::protocol::SlotRange;
 
 enum class SlotLayout {
     Events,  // rows of sources (temperature, analog, digital inputs), columns of conditions
@@ -44,7 +44,7 @@ struct TextSlotTable {
     bool bindsField;
     Order load, save;
     // Slots whose edit and button the sibling module's layout disables.
-    std::array<SlotRange, 4> alternateOff;
+    std::span<const SlotRange> alternateOff;
 };
 
 inline const std::array<TextSlotTable, 3> kTextSlotTables{{
@@ -64,7 +64,7 @@ inline const std::array<TextSlotTable, 3> kTextSlotTables{{
      true,
      {16, 1},
      {11, 1},
-     {{{22, 33}, {41, 45}, {53, 57}, {}}}},
+     kt::protocol::kAlternateOffEventSlots},
     {kt::protocol::PageIndex::IntExtSms,
      SlotLayout::Events,
      1,
@@ -81,7 +81,7 @@ inline const std::array<TextSlotTable, 3> kTextSlotTables{{
      true,
      {16, 2},
      {11, 2},
-     {{{22, 33}, {41, 45}, {53, 57}, {}}}},
+     kt::protocol::kAlternateOffEventSlots},
     {kt::protocol::PageIndex::IOname,
      SlotLayout::Names,
      58,
@@ -98,7 +98,7 @@ inline const std::array<TextSlotTable, 3> kTextSlotTables{{
      false,
      {},
      {},
-     {{{65, 69}, {77, 81}, {87, 89}, {95, 97}}}},
+     kt::protocol::kAlternateOffNameSlots},
 }};
 
 // The table of one of the three pages.

@@ -139,10 +139,9 @@ class ProtocolEngine {
     void InboxParser(const std::string& raw);
 
     // Values from LastReply for the page showing (direct mode only, when a
-    // reply waits to be shown); the timer applies them by control name.
+    // reply waits to be shown; the rules are PageReplyValues); the timer
+    // applies them by control name.
     std::vector<ControlValue> PageReplyParser() const;
-    // Every control a page reply may fill, with the page it lies on.
-    static std::vector<std::pair<PageIndex, std::string>> PageReplyTargets();
 
     // ---- Periodic timer -----------------------------------------------------
     void Timer1Timer();

@@ -2,43 +2,115 @@
 
 #include <stdexcept>
 
+#include "protocol/AlternateModule.h"
 #include "protocol/ControlRanges.h"
+#include "protocol/Framing.h"
 
 namespace kt::protocol {
 
 using kt::config::ConfigRecord;
 
-std::vector<std::string> ProvisioningCommands(const ModuleSettings& s) {
-    std::vector<std::string> out;
+namespace {
+
+std::string Index(int n, int width = 1) {
+    std::string digits = std::to_string(n);
+    if (digits.size() < static_cast<size_t>(width))
+        digits.insert(0, static_cast<size_t>(width) - digits.size(), '0');
+    return digits;
+}
+
+// The keyword of a command: its first five characters.
+std::string Keyword(const std::string& command) {
+    return command.substr(0, 5);
+}
+
+}  // namespace
+
+std::vector<SlotCommand> ProvisioningSlots(const ModuleSettings& s) {
+    std::vector<SlotCommand> out;
+    const auto add = [&out](std::string slot, std::string command) {
+        out.push_back({std::move(slot), std::move(command)});
+    };
+    // The slot of a command named by its own keyword (the text banks, the
+    // analog level pairs, the parameters).
+    const auto addKeyed = [&add](std::string command, const std::string& index) {
+        std::string slot = Keyword(command) + index;
+        add(std::move(slot), std::move(command));
+    };
     for (int slot = 1; slot <= 7; ++slot)
         if (auto c = cmd::SetAlarmNumber(slot, s.alarmNumbers[static_cast<size_t>(slot - 1)]))
-            out.push_back(std::move(*c));
+            add("SETNN" + Index(slot), std::move(*c));
     for (int slot = 1; slot <= 7; ++slot)
         if (auto w = cmd::SetPhoneBookEntry(slot, s.phoneBook[static_cast<size_t>(slot - 1)]); w.command)
-            out.push_back(std::move(*w.command));
-    out.push_back(cmd::SetMasks(s.tempMask, s.analogMask, s.digitalMask));
-    for (size_t k = 0; k < s.externalTexts.size(); ++k)
-        out.push_back(
-            cmd::WriteText(cmd::TextBank::External, static_cast<int>(k + 1), s.externalTexts[k]).command);
-    for (size_t k = 0; k < s.internalTexts.size(); ++k)
-        out.push_back(
-            cmd::WriteText(cmd::TextBank::Internal, static_cast<int>(k + 1), s.internalTexts[k]).command);
-    for (size_t k = 0; k < s.analogMin.size(); ++k)
-        out.push_back(cmd::AnalogLevels(static_cast<int>(k + 1), s.analogMin[k], s.analogMax[k]));
-    out.push_back(cmd::AnalogModes(s.analogModes, s.multipliers, s.dividers));
+            add("SETPB" + Index(slot), std::move(*w.command));
+    add("SETME", cmd::SetMasks(s.tempMask, s.analogMask, s.digitalMask));
+    const auto texts = [&](cmd::TextBank bank, const auto& values) {
+        for (size_t k = 0; k < values.size(); ++k) {
+            const int slot = static_cast<int>(k + 1);
+            if (s.alternateModule && AlternateOmitsText(bank, slot)) continue;
+            addKeyed(cmd::WriteText(bank, slot, values[k]).command, Index(slot, 2));
+        }
+    };
+    texts(cmd::TextBank::External, s.externalTexts);
+    texts(cmd::TextBank::Internal, s.internalTexts);
+    for (size_t k = 0; k < s.analogMin.size(); ++k) {
+        const int input = static_cast<int>(k + 1);
+        if (s.alternateModule && kAlternateOffAnalogInputs.Holds(input)) continue;
+        addKeyed(cmd::AnalogLevels(input, s.analogMin[k], s.analogMax[k]),
+                 Index(input > 8 ? input - 8 : input));
+    }
+    add("AMODE", cmd::AnalogModes(s.analogModes, s.multipliers, s.dividers));
     for (size_t k = 0; k < s.corrections20mA.size(); ++k)
-        out.push_back(cmd::Correction20mA(static_cast<int>(k + 1), s.corrections20mA[k]));
-    out.push_back(cmd::TimeoutFilters(s.tempTimeout, s.analogTimeout, s.digitalFilter));
+        add("K20MA" + Index(static_cast<int>(k + 1)),
+            cmd::Correction20mA(static_cast<int>(k + 1), s.corrections20mA[k]));
+    add("SETTF", cmd::TimeoutFilters(s.tempTimeout, s.analogTimeout, s.digitalFilter));
     for (size_t k = 0; k < s.tempMin.size(); ++k)
-        out.push_back(cmd::TempLevels(static_cast<int>(k + 1), s.tempMin[k], s.tempMax[k]));
-    out.push_back(cmd::Parameters(s.sampleRate, s.loggerPeriod, s.pulses));
+        add("TCLEV" + Index(static_cast<int>(k + 1)),
+            cmd::TempLevels(static_cast<int>(k + 1), s.tempMin[k], s.tempMax[k]));
+    add("SETTN", cmd::Parameters(s.sampleRate, s.loggerPeriod, s.pulses));
     for (size_t k = 0; k < cmd::kGprsParameters.size(); ++k)
-        out.push_back(cmd::WriteParameter(cmd::kGprsParameters[k], s.gprs[k]).command);
-    out.push_back(cmd::FinishSchedule(s.scheduleText, s.schedule).command);
+        addKeyed(cmd::WriteParameter(cmd::kGprsParameters[k], s.gprs[k]).command, "");
+    add("SETSH", cmd::FinishSchedule(s.scheduleText, s.schedule).command);
     // A file that never held an option string (loaded as 16 blanks) has
     // nothing to write: blanks in every position would switch every option off.
     if (s.storedOptions.find_first_not_of(' ') != std::string::npos)
-        out.push_back(cmd::SetOptions(s.storedOptions).command);
+        add("SETMP", cmd::SetOptions(s.storedOptions).command);
+    return out;
+}
+
+std::vector<std::string> ProvisioningCommands(const ModuleSettings& s) {
+    std::vector<std::string> out;
+    for (SlotCommand& c : ProvisioningSlots(s))
+        out.push_back(std::move(c.command));
+    return out;
+}
+
+CommandBaseline::CommandBaseline(const std::vector<SlotCommand>& commands) {
+    for (const SlotCommand& c : commands)
+        Set(c);
+}
+
+void CommandBaseline::Set(const SlotCommand& c) {
+    slots_[c.slot] = FilledCommand(c.command);
+}
+
+void CommandBaseline::Forget(const std::string& slot) {
+    slots_.erase(slot);
+}
+
+bool CommandBaseline::Holds(const SlotCommand& c) const {
+    const auto held = slots_.find(c.slot);
+    return held != slots_.end() && held->second == FilledCommand(c.command);
+}
+
+size_t CommandBaseline::Size() const {
+    return slots_.size();
+}
+
+std::vector<SlotCommand> CommandsSince(const std::vector<SlotCommand>& now, const CommandBaseline& baseline) {
+    std::vector<SlotCommand> out;
+    for (const SlotCommand& c : now)
+        if (!baseline.Holds(c)) out.push_back(c);
     return out;
 }
 
@@ -106,6 +178,7 @@ ModuleSettings SettingsFromRecord(const ConfigRecord& r) {
 
     s.storedOptions = r.OtherFlags();
     s.storedOptions.resize(cmd::kOptionsLength, ' ');
+    s.alternateModule = r.AlternateModule();
     return s;
 }
 

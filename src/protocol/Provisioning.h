@@ -7,6 +7,7 @@
 #pragma once
 
 #include <array>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -33,9 +34,20 @@ struct ModuleSettings {
     std::array<std::string, cmd::kGprsParameters.size()> gprs;
     std::string scheduleText;  // the schedule page's working text
     cmd::ScheduleControls schedule;
-    std::string storedOptions;  // the "Other" page's stored option string
+    std::string storedOptions;     // the "Other" page's stored option string
+    bool alternateModule = false;  // the sibling module's layout (KTM447QD1)
 
     friend bool operator==(const ModuleSettings&, const ModuleSettings&) = default;
+};
+
+// One command and its slot: the keyword and index that name the setting it
+// writes ("SETNN3", "SETPB1", "SETME", "SETTX14", "SETTI70", "ANLEV5",
+// "ANLEW1", "AMODE", "K20MA2", "SETTF", "TCLEV2", "SETTN", "SETAP" .. "SETRH",
+// "SETSH", "SETMP"). Two commands of one slot write the same setting.
+struct SlotCommand {
+    std::string slot;
+    std::string command;
+    friend bool operator==(const SlotCommand&, const SlotCommand&) = default;
 };
 
 // The commands in their fixed order: alarm numbers that pass their check,
@@ -43,8 +55,35 @@ struct ModuleSettings {
 // and names 1..97, analog levels 1..16, modes, 20 mA corrections 1..8, the
 // full timeout filter, temperature levels 1..3, parameters, the nine GPRS,
 // FTP and HTTP parameters, the schedule, and the stored option string when
-// it holds anything but blanks. The texts are those handed to SendSMS.
+// it holds anything but blanks. The texts are those handed to SendSMS. With
+// the alternate layout, the texts of the slots it disables and the levels of
+// the analog inputs Panel1 covers are left out (AlternateModule.h).
+std::vector<SlotCommand> ProvisioningSlots(const ModuleSettings& s);
 std::vector<std::string> ProvisioningCommands(const ModuleSettings& s);
+
+// What a module was last given, slot by slot: the command each slot got.
+class CommandBaseline {
+  public:
+    CommandBaseline() = default;
+    explicit CommandBaseline(const std::vector<SlotCommand>& commands);
+    // The slot's command is now the module's (it was answered).
+    void Set(const SlotCommand& c);
+    // The module may not hold what the slot was given (a verify found it
+    // holding something else): its next command counts as changed.
+    void Forget(const std::string& slot);
+    // True when the module was given this command's bytes for its slot: the
+    // same text once filled to its fixed width, so a text that differs only
+    // in the trailing blanks the filling adds counts as the same.
+    bool Holds(const SlotCommand& c) const;
+    size_t Size() const;
+
+  private:
+    std::map<std::string, std::string> slots_;  // slot to its command, filled
+};
+
+// The commands of `now` the module was not given: each whose slot is new or
+// whose bytes differ, in the order of `now`.
+std::vector<SlotCommand> CommandsSince(const std::vector<SlotCommand>& now, const CommandBaseline& baseline);
 
 // What a window started with this record shows: the values limited as its
 // controls limit them, the masks, the schedule and the option string

@@ -6,20 +6,6 @@ namespace kt::serial {
 
 namespace {
 
-// "COM<n> -> device" for the driver's current port; n is the entry when
-// given, else the driver's port number, else taken from the entry's file name
-// when the driver holds a custom name. A custom name that is no link (a
-// device given as it is) is shown alone.
-std::string PortHead(const TCommPortDriver& port, int entry) {
-    const std::string device = ResolvedDevice(port.PortName());
-    if (entry > 0) return "COM" + std::to_string(entry) + " -> " + device;
-    if (port.Port() == pnCustom && device == port.PortName()) return device;
-    std::string name = port.Port() != pnCustom ? "COM" + std::to_string(static_cast<int>(port.Port()))
-                                               : std::filesystem::path(port.PortName()).filename().string();
-    if (name == device) return device;
-    return name + " -> " + device;
-}
-
 char ParityLetter(TParity parity) {
     switch (parity) {
         case ptODD:
@@ -36,6 +22,16 @@ char ParityLetter(TParity parity) {
 }
 
 }  // namespace
+
+std::string PortHeadText(const TCommPortDriver& port, int entry) {
+    const std::string device = ResolvedDevice(port.PortName());
+    if (entry > 0) return "COM" + std::to_string(entry) + " -> " + device;
+    if (port.Port() == pnCustom && device == port.PortName()) return device;
+    std::string name = port.Port() != pnCustom ? "COM" + std::to_string(static_cast<int>(port.Port()))
+                                               : std::filesystem::path(port.PortName()).filename().string();
+    if (name == device) return device;
+    return name + " -> " + device;
+}
 
 std::string PortEntryText(int n, const ComPortChoice& c) {
     return "Com" + std::to_string(n) + " -> " + ResolvedDevice(c.device);
@@ -68,7 +64,7 @@ std::string PortRuleText(int n, const ComPortChoice& c) {
 std::string OpenPortText(const TCommPortDriver& port, int entry) {
     const int dataBits = 5 + static_cast<int>(port.DataBits());
     const char* stop = port.StopBits() == sb1BITS ? "1" : port.StopBits() == sb1HALFBITS ? "1.5" : "2";
-    return PortHead(port, entry) + " open: " + std::to_string(port.BaudRateValue()) + " " +
+    return PortHeadText(port, entry) + " open: " + std::to_string(port.BaudRateValue()) + " " +
            std::to_string(dataBits) + ParityLetter(port.Parity()) + stop;
 }
 
@@ -90,11 +86,11 @@ std::string OpenFailureText(const TCommPortDriver& port, int entry) {
             why = port.LastErrorText().empty() ? "cannot be opened" : port.LastErrorText();
             break;
     }
-    return PortHead(port, entry) + ": cannot open: " + why;
+    return PortHeadText(port, entry) + ": cannot open: " + why;
 }
 
 std::string LineLostText(const TCommPortDriver& port, const std::string& reason, int entry) {
-    return PortHead(port, entry) + ": " + (reason.empty() ? "line lost" : reason) +
+    return PortHeadText(port, entry) + ": " + (reason.empty() ? "line lost" : reason) +
            "; the port is closed, pick it again to reopen it";
 }
 

@@ -18,6 +18,11 @@ std::string PortRuleText(int n, const ComPortChoice& choice);
 
 // The texts below start with the port: "COMn -> device" for entry n (0: as
 // far as the driver's port name tells).
+// "COM1 -> /dev/pts/3": the port alone. n is the entry when given, else the
+// driver's port number, else taken from the entry's file name when the
+// driver holds a custom name; a custom name that is no link (a device given
+// as it is) is shown alone.
+std::string PortHeadText(const TCommPortDriver& port, int entry = 0);
 // "COM1 -> /dev/pts/3 open: 2400 8N1".
 std::string OpenPortText(const TCommPortDriver& port, int entry = 0);
 // "COM5 -> /dev/ttyS4: cannot open: no such device" (the window's status bar and

@@ -10,6 +10,7 @@
 #include "pages/MainPage.h"
 #include "pages/PageBuilder.h"
 #include "pages/SettingsTable.h"
+#include "protocol/PageReply.h"
 
 namespace kt::test {
 namespace {
@@ -149,7 +150,7 @@ using Framework = WindowTest;
 // control of the expected kind (as far as its page is built).
 TEST_F(Framework, NamesInUseResolveToControlsOfTheirKind) {
     auto& f = Start();
-    for (const auto& [page, name] : protocol::ProtocolEngine::PageReplyTargets()) {
+    for (const auto& [page, name] : protocol::PageReplyTargets()) {
         if (f.PageAt(page)->findChildren<QWidget*>().isEmpty()) continue;  // page not built yet
         EXPECT_NE(f.Controls().Get<QLineEdit>(name), nullptr) << name;
     }

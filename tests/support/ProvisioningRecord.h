@@ -1,9 +1,12 @@
 // A settings record with a value on every page that provisioning sends,
-// including values the window limits or repairs at loading: the common
-// input of the kt4470ctl commands test and the window's agreement test.
+// including values the window limits or repairs at loading, in the
+// alternate layout: the common input of the kt4470ctl commands test and the
+// window's agreement test.
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "config/ConfigRecord.h"
 
@@ -65,6 +68,26 @@ inline config::ConfigRecord ProvisioningRecord() {
     r.SetOtherFlags("MPEDEDDDDEEDEDE");
     r.SetAlternateModule(true);
     return r;
+}
+
+// What the alternate layout (the sibling module: no analog inputs 5..8, no
+// digital inputs 8..12, no outputs 6..8) leaves out of provisioning, by
+// keyword and slot; the layout disables the buttons that send these.
+struct AlternateOmission {
+    const char* keyword;
+    std::vector<std::pair<int, int>> ranges;
+};
+inline const AlternateOmission kAlternateOmissions[] = {
+    {"SETTX", {{22, 33}, {41, 45}, {53, 57}}},
+    {"SETTI", {{22, 33}, {41, 45}, {53, 57}, {65, 69}, {77, 81}, {87, 89}, {95, 97}}},
+    {"ANLEV", {{5, 8}}},
+};
+
+inline bool AlternateOmits(const std::string& keyword, int n) {
+    for (const auto& o : kAlternateOmissions)
+        for (const auto& [first, last] : o.ranges)
+            if (keyword == o.keyword && n >= first && n <= last) return true;
+    return false;
 }
 
 }  // namespace kt::test

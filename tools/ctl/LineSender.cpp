@@ -48,7 +48,7 @@ int64_t LineSender::NowUs() {
 }
 
 bool LineSender::Open(const LineOptions& o, std::string& reason) {
-    rule_ = protocol::AnswerRule(o.timeoutMs);
+    rule_ = protocol::AnswerRule(o.timeoutMs, o.quietMs);
     // As the window sets its port up: 8 data bits, 1 stop bit, no flow
     // control, DTR left alone, the time-outs of a sent command.
     // "Com n" as the window resolves it: a COMn link here, else this user's

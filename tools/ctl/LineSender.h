@@ -1,8 +1,8 @@
 // One module on a serial line, commands sent one by one in direct mode: each
 // framed as the window frames it, written through the project's driver, and
 // its answer awaited with the terminal's answer rule; or through a GSM modem
-// on the line, one SMS exchange at a time. Used by "kt4470ctl send" and by
-// the provisioning benchmarks.
+// on the line, one SMS exchange at a time. Used by "kt4470ctl send", "verify"
+// and "read" and by the provisioning benchmarks.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +20,7 @@ struct LineOptions {
     uint32_t rate = 2400;
     bool parityEven = false;
     int64_t timeoutMs = protocol::AnswerRule::kDefaultTimeoutMs;
+    int64_t quietMs = protocol::AnswerRule::kQuietMs;  // the quiet that ends an answer
 };
 
 // What became of one command. Times in microseconds of a monotonic clock.

@@ -15,6 +15,8 @@ int RunPdu(const std::vector<std::string>& args);       // pdu_verbs.cpp
 int RunCfg(const std::vector<std::string>& args);       // cfg_verbs.cpp
 int RunCommands(const std::vector<std::string>& args);  // provision_verbs.cpp
 int RunSend(const std::vector<std::string>& args);      // provision_verbs.cpp
+int RunVerify(const std::vector<std::string>& args);    // provision_verbs.cpp
+int RunRead(const std::vector<std::string>& args);      // provision_verbs.cpp
 void PrintPduHelp(FILE* out);
 void PrintCfgHelp(FILE* out);
 void PrintProvisionHelp(FILE* out);

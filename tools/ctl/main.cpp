@@ -13,7 +13,7 @@ namespace {
 void PrintUsage(FILE* out) {
     std::fputs(
         "usage: kt4470ctl pdu|cfg <verb> [arguments]\n"
-        "       kt4470ctl commands|send [arguments]\n"
+        "       kt4470ctl commands|send|verify|read [arguments]\n"
         "       kt4470ctl --help | --version\n"
         "\n",
         out);
@@ -44,6 +44,8 @@ int main(int argc, char** argv) {
     if (group == "cfg") return kt::ctl::RunCfg(rest);
     if (group == "commands") return kt::ctl::RunCommands(rest);
     if (group == "send") return kt::ctl::RunSend(rest);
+    if (group == "verify") return kt::ctl::RunVerify(rest);
+    if (group == "read") return kt::ctl::RunRead(rest);
     std::fprintf(stderr, "kt4470ctl: unknown command '%s' (try --help)\n", kt::ctl::Escape(group).c_str());
     return 2;
 }

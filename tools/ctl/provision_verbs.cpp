@@ -1,8 +1,12 @@
 // kt4470ctl commands / send: the commands that provision a module from a
 // settings file, and sending command lines to a module one by one.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -21,7 +25,9 @@
 #include "config/SettingsFile.h"
 #include "ctl_verbs.h"
 #include "protocol/Framing.h"
+#include "protocol/ModuleReport.h"
 #include "protocol/Provisioning.h"
+#include "protocol/RunTally.h"
 #include "protocol/SmsExchange.h"
 #include "protocol/SmsRunLog.h"
 
@@ -41,25 +47,7 @@ bool WantsHelp(const std::vector<std::string>& args) {
     return false;
 }
 
-// ---- commands ---------------------------------------------------------------------
-
-int Commands(const std::vector<std::string>& args) {
-    if (args.size() != 1 || (args[0].size() > 1 && args[0][0] == '-'))
-        return BadArguments("commands", "commands takes exactly one FILE");
-    config::ConfigRecord rec;
-    std::string error;
-    if (!config::LoadRecordFile(args[0], rec, &error)) {
-        std::fprintf(stderr, "kt4470ctl commands: %s\n", PrintableLine(error).c_str());
-        return 1;
-    }
-    std::string out;
-    for (const std::string& command : protocol::ProvisioningCommands(protocol::SettingsFromRecord(rec)))
-        out += Escape(command) + '\n';
-    std::fputs(out.c_str(), stdout);
-    return std::fflush(stdout) == 0 ? 0 : 1;
-}
-
-// ---- send -------------------------------------------------------------------------
+// ---- arguments and the line ------------------------------------------------------
 
 // Command lines of a file or of standard input: the tool's escapes, one
 // command a line; empty lines are skipped, a CR before the line end dropped.
@@ -101,6 +89,13 @@ bool ParseSeconds(const std::string& text, int64_t& ms) {
     return ms > 0;
 }
 
+bool ParseMilliseconds(const std::string& text, int64_t& ms) {
+    if (text.empty() || text.size() > 4 || text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    ms = std::stoll(text);
+    return ms >= 1 && ms <= 5000;
+}
+
 bool ParseRate(const std::string& text, uint32_t& rate) {
     if (text.empty() || text.size() > 7 || text.find_first_not_of("0123456789") != std::string::npos)
         return false;
@@ -131,6 +126,124 @@ class Progress {
     bool shown_;
     size_t width_ = 0;
 };
+
+// The arguments of a verb: the line options (--port, --rate, --parity,
+// --timeout, --quiet), the verb's own options with a value and its flags,
+// and the rest (FILE arguments) in order.
+struct Arguments {
+    LineOptions line;
+    std::map<std::string, std::string> values;
+    std::set<std::string> flags;
+    std::vector<std::string> files;
+    std::set<std::string> given;  // the options given, by name
+};
+
+bool IsLineOption(const std::string& name) {
+    return name == "--port" || name == "--rate" || name == "--parity" || name == "--timeout" ||
+           name == "--quiet";
+}
+
+// One line option's value into the options; false with the reason.
+bool SetLineOption(const std::string& name, const std::string& value, LineOptions& o, std::string& error) {
+    if (name == "--port") {
+        if (value.empty()) error = "--port needs a device";
+        o.port = value;
+    } else if (name == "--rate") {
+        if (!ParseRate(value, o.rate))
+            error = "--rate needs a rate in bits per second, not '" + Escape(value) + "'";
+    } else if (name == "--parity") {
+        if (value != "none" && value != "even")
+            error = "--parity must be none or even, not '" + Escape(value) + "'";
+        o.parityEven = value == "even";
+    } else if (name == "--timeout") {
+        if (!ParseSeconds(value, o.timeoutMs))
+            error = "--timeout needs seconds above 0, not '" + Escape(value) + "'";
+    } else if (name == "--quiet") {
+        if (!ParseMilliseconds(value, o.quietMs))
+            error = "--quiet needs milliseconds from 1 to 5000, not '" + Escape(value) + "'";
+    }
+    return error.empty();
+}
+
+// Options come as "--name value" or "--name=value"; a lone "-" is a FILE.
+bool ParseArguments(const char* verb, const std::vector<std::string>& args, bool lineOptions,
+                    const std::vector<std::string>& valued, const std::vector<std::string>& flags,
+                    Arguments& out, int& status) {
+    const auto has = [](const std::vector<std::string>& list, const std::string& name) {
+        return std::find(list.begin(), list.end(), name) != list.end();
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        std::string name = args[i], value, error;
+        bool hasValue = false;
+        if (const size_t eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
+            value = name.substr(eq + 1);
+            name.resize(eq);
+            hasValue = true;
+        }
+        const bool line = lineOptions && IsLineOption(name);
+        if (name.rfind("--", 0) == 0) out.given.insert(name);
+        if (line || has(valued, name)) {
+            if (!hasValue) {
+                if (i + 1 >= args.size())
+                    error = name + " needs a value";
+                else
+                    value = args[++i];
+            }
+            if (error.empty() && line)
+                SetLineOption(name, value, out.line, error);
+            else if (error.empty() && value.empty())
+                error = name + " needs a value";
+            else if (error.empty())
+                out.values[name] = value;
+        } else if (has(flags, name)) {
+            if (hasValue) error = name + " takes no value";
+            out.flags.insert(name);
+        } else if (name.size() > 1 && name[0] == '-') {
+            error = "unknown option '" + Escape(args[i]) + "'";
+        } else {
+            out.files.push_back(args[i]);
+        }
+        if (!error.empty()) {
+            status = BadArguments(verb, error);
+            return false;
+        }
+    }
+    return true;
+}
+
+// ---- commands ---------------------------------------------------------------------
+
+bool LoadSettings(const char* verb, const std::string& file, config::ConfigRecord& rec) {
+    std::string error;
+    if (config::LoadRecordFile(file, rec, &error)) return true;
+    std::fprintf(stderr, "kt4470ctl %s: %s\n", verb, PrintableLine(error).c_str());
+    return false;
+}
+
+int Commands(const std::vector<std::string>& args) {
+    Arguments a;
+    int status = 0;
+    if (!ParseArguments("commands", args, false, {"--since"}, {}, a, status)) return status;
+    if (a.files.size() != 1)
+        return BadArguments("commands", "commands takes exactly one FILE (and --since OLD)");
+    config::ConfigRecord rec, old;
+    if (!LoadSettings("commands", a.files[0], rec)) return 1;
+    std::vector<protocol::SlotCommand> commands =
+        protocol::ProvisioningSlots(protocol::SettingsFromRecord(rec));
+    if (const auto since = a.values.find("--since"); since != a.values.end()) {
+        if (!LoadSettings("commands", since->second, old)) return 1;
+        commands = protocol::CommandsSince(
+            commands,
+            protocol::CommandBaseline(protocol::ProvisioningSlots(protocol::SettingsFromRecord(old))));
+    }
+    std::string out;
+    for (const protocol::SlotCommand& c : commands)
+        out += Escape(c.command) + '\n';
+    std::fputs(out.c_str(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+// ---- send -----------------------------------------------------------------------
 
 // What kt4470ctl send --sms needs beyond the line.
 struct SmsOptions {
@@ -230,70 +343,37 @@ int SendSms(LineSender& line, const std::vector<std::string>& commands, const Sm
 }
 
 int Send(const std::vector<std::string>& args) {
-    LineOptions o;
+    Arguments a;
+    int status = 0;
+    if (!ParseArguments("send", args, true, {"--to", "--answer-timeout"}, {"--sms", "--dry-run"}, a, status))
+        return status;
+    if (a.files.size() > 1) return BadArguments("send", "send takes at most one FILE");
+    LineOptions o = a.line;
     SmsOptions sms;
-    int64_t timeoutMs = 0;  // --timeout: the module's answer (direct) or the modem's (SMS)
-    std::string file;
-    bool haveFile = false, answerTimeoutGiven = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        std::string name = args[i], value;
-        bool hasValue = false;
-        if (const size_t eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
-            value = name.substr(eq + 1);
-            name.resize(eq);
-            hasValue = true;
-        }
-        const bool option = name == "--port" || name == "--rate" || name == "--parity" ||
-                            name == "--timeout" || name == "--to" || name == "--answer-timeout";
-        if (option && !hasValue) {
-            if (i + 1 >= args.size()) return BadArguments("send", name + " needs a value");
-            value = args[++i];
-        }
-        if ((name == "--sms" || name == "--dry-run") && hasValue)
-            return BadArguments("send", name + " takes no value");
-        if (name == "--port") {
-            if (value.empty()) return BadArguments("send", "--port needs a device");
-            o.port = value;
-        } else if (name == "--rate") {
-            if (!ParseRate(value, o.rate))
-                return BadArguments("send",
-                                    "--rate needs a rate in bits per second, not '" + Escape(value) + "'");
-        } else if (name == "--parity") {
-            if (value != "none" && value != "even")
-                return BadArguments("send", "--parity must be none or even, not '" + Escape(value) + "'");
-            o.parityEven = value == "even";
-        } else if (name == "--timeout") {
-            if (!ParseSeconds(value, timeoutMs))
-                return BadArguments("send", "--timeout needs seconds above 0, not '" + Escape(value) + "'");
-        } else if (name == "--sms") {
-            sms.on = true;
-        } else if (name == "--dry-run") {
-            sms.dryRun = true;
-        } else if (name == "--to") {
-            std::string pdu;
-            if (!protocol::CommandPdu("GETST", value, pdu))
-                return BadArguments("send",
-                                    "--to needs the module's phone number, not '" + Escape(value) + "'");
-            sms.to = value;
-        } else if (name == "--answer-timeout") {
-            if (!ParseSeconds(value, sms.times.answerMs))
-                return BadArguments("send",
-                                    "--answer-timeout needs seconds above 0, not '" + Escape(value) + "'");
-            answerTimeoutGiven = true;
-        } else if (name.size() > 1 && name[0] == '-') {
-            return BadArguments("send", "unknown option '" + Escape(args[i]) + "'");
-        } else if (haveFile) {
-            return BadArguments("send", "send takes at most one FILE");
-        } else {
-            file = name;
-            haveFile = true;
-        }
+    sms.on = a.flags.count("--sms") > 0;
+    sms.dryRun = a.flags.count("--dry-run") > 0;
+    if (const auto to = a.values.find("--to"); to != a.values.end()) {
+        std::string pdu;
+        if (!protocol::CommandPdu("GETST", to->second, pdu))
+            return BadArguments("send",
+                                "--to needs the module's phone number, not '" + Escape(to->second) + "'");
+        sms.to = to->second;
     }
+    const auto answerTimeout = a.values.find("--answer-timeout");
+    if (answerTimeout != a.values.end() && !ParseSeconds(answerTimeout->second, sms.times.answerMs))
+        return BadArguments(
+            "send", "--answer-timeout needs seconds above 0, not '" + Escape(answerTimeout->second) + "'");
     if (sms.on && sms.to.empty()) return BadArguments("send", "send --sms needs --to NUMBER");
-    if (!sms.on && (!sms.to.empty() || answerTimeoutGiven || sms.dryRun))
+    if (!sms.on && (!sms.to.empty() || answerTimeout != a.values.end() || sms.dryRun))
         return BadArguments("send", "--to, --answer-timeout and --dry-run go with --sms");
     if (o.port.empty() && !sms.dryRun) return BadArguments("send", "send needs --port PORT");
-    if (timeoutMs > 0) (sms.on ? sms.times.modemMs : o.timeoutMs) = timeoutMs;
+    // --timeout: the module's answer (direct) or the modem's (SMS).
+    if (sms.on && a.given.count("--timeout")) {
+        sms.times.modemMs = o.timeoutMs;
+        o.timeoutMs = LineOptions().timeoutMs;
+    }
+    const bool haveFile = !a.files.empty();
+    const std::string file = haveFile ? a.files.front() : std::string();
 
     std::vector<std::string> commands;
     std::string error;
@@ -318,6 +398,113 @@ int Send(const std::vector<std::string>& args) {
         return 2;
     }
     return sms.on ? SendSms(line, commands, sms) : SendDirect(line, commands);
+}
+
+// ---- verify, read --------------------------------------------------------------
+
+// Asks the module every request of the report, one by one, counting as the
+// window counts; stops after three unanswered in a row or when the line is
+// lost (the reason on stderr).
+protocol::RunTally::End AskModule(const char* verb, LineSender& line, protocol::ModuleReport& report,
+                                  protocol::RunTally& tally) {
+    Progress progress;
+    const auto& requests = report.Requests();
+    for (size_t k = 0; k < requests.size(); ++k) {
+        progress.Show(k + 1, requests.size());
+        const CommandResult r = line.Send(requests[k].command);
+        progress.Wipe();
+        tally.Count(r.answered, r.answer);
+        if (r.answered)
+            report.Answer(k, r.answer);
+        else
+            report.NoAnswer(k);
+        if (line.LineLost()) {
+            std::fprintf(stderr, "kt4470ctl %s: %s\n", verb, PrintableLine(line.LostReason()).c_str());
+            return k + 1 < requests.size() ? protocol::RunTally::End::Stopped
+                                           : protocol::RunTally::End::Complete;
+        }
+        if (tally.Stopped() && k + 1 < requests.size()) return protocol::RunTally::End::Stopped;
+    }
+    return protocol::RunTally::End::Complete;
+}
+
+bool OpenLine(const char* verb, LineSender& line, const LineOptions& o) {
+    std::string reason;
+    if (line.Open(o, reason)) return true;
+    std::fprintf(stderr, "kt4470ctl %s: %s\n", verb, PrintableLine(reason).c_str());
+    return false;
+}
+
+int Verify(const std::vector<std::string>& args) {
+    Arguments a;
+    int status = 0;
+    if (!ParseArguments("verify", args, true, {}, {}, a, status)) return status;
+    if (a.files.size() != 1) return BadArguments("verify", "verify takes exactly one FILE");
+    if (a.line.port.empty()) return BadArguments("verify", "verify needs --port PORT");
+    config::ConfigRecord rec;
+    if (!LoadSettings("verify", a.files[0], rec)) return 2;
+    const protocol::ModuleSettings settings = protocol::SettingsFromRecord(rec);
+    LineSender line;
+    if (!OpenLine("verify", line, a.line)) return 2;
+
+    protocol::ModuleReport report(settings.alternateModule);
+    protocol::RunTally tally;
+    const protocol::RunTally::End end = AskModule("verify", line, report, tally);
+    const protocol::ModuleReport::Comparison c = report.Compare(protocol::ExpectedValues(settings), "file");
+    std::string out;
+    for (const std::string& l : c.lines)
+        out += l + '\n';
+    out += std::string(protocol::kNotReportedText) + ".\n";
+    out += tally.Summary(report.Requests().size(), end, "requests") + '\n';
+    out += c.Summary() + '\n';
+    std::fputs(PrintableLine(out).c_str(), stdout);
+    std::fflush(stdout);
+    return c.different == 0 && c.unanswered == 0 ? 0 : 1;
+}
+
+int Read(const std::vector<std::string>& args) {
+    Arguments a;
+    int status = 0;
+    if (!ParseArguments("read", args, true, {"--template", "--out"}, {"--force"}, a, status)) return status;
+    if (!a.files.empty()) return BadArguments("read", "read takes no FILE; name the new file with --out NEW");
+    if (a.line.port.empty()) return BadArguments("read", "read needs --port PORT");
+    const auto out = a.values.find("--out");
+    if (out == a.values.end()) return BadArguments("read", "read needs --out NEW");
+    const std::string target = out->second;
+    std::error_code ec;
+    if (std::filesystem::exists(target, ec) && !a.flags.count("--force"))
+        return BadArguments("read", Escape(target) + " exists; --force replaces it");
+    config::ConfigRecord rec;  // all zero without a template
+    if (const auto t = a.values.find("--template");
+        t != a.values.end() && !LoadSettings("read", t->second, rec))
+        return 2;
+    LineSender line;
+    if (!OpenLine("read", line, a.line)) return 2;
+
+    protocol::ModuleReport report(rec.AlternateModule());
+    protocol::RunTally tally;
+    const protocol::RunTally::End end = AskModule("read", line, report, tally);
+    // Without a value for every setting the file would hold the template's
+    // in their place, and nothing would show which: nothing is written.
+    const protocol::ModuleReport::Comparison c = report.Compare({}, "");
+    std::printf("%s\n", tally.Summary(report.Requests().size(), end, "requests").c_str());
+    if (c.unanswered > 0) {
+        for (const std::string& l : c.missing)
+            std::printf("%s\n", PrintableLine(l).c_str());
+        std::fflush(stdout);
+        std::fprintf(stderr, "kt4470ctl read: %zu of %zu settings without an answer; %s not written\n",
+                     c.unanswered, c.equal + c.different + c.unanswered,
+                     PrintableLine(Escape(target)).c_str());
+        return 1;
+    }
+    report.Store(rec);
+    std::string error;
+    if (!config::SaveRecordFile(target, rec, &error)) {
+        std::fprintf(stderr, "kt4470ctl read: %s\n", PrintableLine(error).c_str());
+        return 1;
+    }
+    std::printf("%zu settings read into %s\n", report.Values().size(), PrintableLine(Escape(target)).c_str());
+    return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
 }  // namespace
@@ -355,7 +542,26 @@ void PrintProvisionHelp(FILE* out) {
         "      then \"< answer\", \"! not submitted: <modem's words>\" or \"! no answer after S s\".\n"
         "      Every state of every command is appended to the delivery log sms-runs.log in\n"
         "      the per-user data folder ($XDG_DATA_HOME/kt4470, %LOCALAPPDATA%\\KT4470;\n"
-        "      KT4470_DATA_DIR replaces it). Exit status as above\n",
+        "      KT4470_DATA_DIR replaces it). Exit status as above\n"
+        "  kt4470ctl commands NEW --since OLD\n"
+        "      only the commands of NEW whose bytes differ from the command of the same slot\n"
+        "      (keyword and index: SETNN3, SETTX14, ANLEV5, TCLEV2, SETAP, ...) in OLD, or\n"
+        "      whose slot OLD does not send; nothing when nothing differs\n"
+        "  kt4470ctl verify FILE --port PORT [--rate BAUD] [--parity none|even] [--timeout S]\n"
+        "      ask the module for every setting it can report (GETNR1..7, GETPB, GETTX01..57,\n"
+        "      GETTI01..97, the nine GPRS, FTP and HTTP values) and compare with FILE as the\n"
+        "      window loads it; one line per difference, e.g.\n"
+        "        ExtSmsText[9]: module \"Pump on\", file \"Pump 1 on\"\n"
+        "      (blanks at the end of a value do not count), then what the module cannot\n"
+        "      report and the summary. Exit status: 0 all equal, 1 any difference or request\n"
+        "      without an answer, 2 bad arguments or a port that does not open\n"
+        "  kt4470ctl read --port PORT [--template FILE] --out NEW [--force] [line options]\n"
+        "      write a settings file whose reportable settings hold the module's answers and\n"
+        "      every other byte the template's (all zero without one); NEW is written\n"
+        "      atomically, only when every setting was answered, and an existing NEW only\n"
+        "      with --force. Exit status: 0 written, 1 not (why on stderr), 2 as above\n"
+        "  verify and read stop after 3 requests in a row without an answer; send, verify\n"
+        "  and read take --quiet MS, the quiet gap that ends an answer (150 ms)\n",
         out);
 }
 
@@ -373,6 +579,22 @@ int RunSend(const std::vector<std::string>& args) {
         return 0;
     }
     return Send(args);
+}
+
+int RunVerify(const std::vector<std::string>& args) {
+    if (WantsHelp(args)) {
+        PrintProvisionHelp(stdout);
+        return 0;
+    }
+    return Verify(args);
+}
+
+int RunRead(const std::vector<std::string>& args) {
+    if (WantsHelp(args)) {
+        PrintProvisionHelp(stdout);
+        return 0;
+    }
+    return Read(args);
 }
 
 }  // namespace kt::ctl
