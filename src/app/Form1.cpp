@@ -65,7 +65,8 @@ TForm1::TForm1(FormOptions options, QWidget* parent)
       settingsFile_(std::move(options.settingsFile)),
       portBindingsFile_(options.portBindingsFile.empty() ? kt::config::PortBindingsFile()
                                                          : std::move(options.portBindingsFile)),
-      deviceRoot_(options.deviceRoot.empty() ? "/" : std::move(options.deviceRoot)) {
+      deviceRoot_(options.deviceRoot.empty() ? "/" : std::move(options.deviceRoot)),
+      answerRule_(options.answerRule) {
     if (options.clock) {
         clock_ = options.clock;
     } else {
@@ -251,22 +252,45 @@ void TForm1::BuildMenus() {
     connect(SaveSetting1, &QAction::triggered, this, [this] { SaveSetting1Click(); });
     registry_.AddHandler("SaveSetting1Click", [this] { SaveSetting1Click(); });
 
-    WriteAllSettings1 = option->addAction("Write All Settings to Module...");
-    WriteAllSettings1->setObjectName("WriteAllSettings1");
-    connect(WriteAllSettings1, &QAction::triggered, this, [this] { WriteAllSettings1Click(); });
-    registry_.AddHandler("WriteAllSettings1Click", [this] { WriteAllSettings1Click(); });
-    option->setToolTipsVisible(true);  // the item says why it is disabled
-    connect(mainPage->SMSmode, &QCheckBox::toggled, this, [this] { UpdateWriteAllAction(); });
-    UpdateWriteAllAction();
+    const struct {
+        QAction** action;
+        const char* name;
+        const char* caption;
+        void (TForm1::*handler)();
+    } runs[] = {
+        {&WriteAllSettings1, "WriteAllSettings1", "Write All Settings to Module...",
+         &TForm1::WriteAllSettings1Click},
+        {&WriteChanges1, "WriteChanges1", "Write Changes to Module...", &TForm1::WriteChanges1Click},
+        {&VerifyModule1, "VerifyModule1", "Verify Module...", &TForm1::VerifyModule1Click},
+        {&ReadSettings1, "ReadSettings1", "Read Settings from Module...", &TForm1::ReadSettings1Click},
+    };
+    for (const auto& r : runs) {
+        *r.action = option->addAction(r.caption);
+        (*r.action)->setObjectName(r.name);
+        connect(*r.action, &QAction::triggered, this, [this, h = r.handler] { (this->*h)(); });
+        registry_.AddHandler(std::string(r.name) + "Click", [this, h = r.handler] { (this->*h)(); });
+    }
+    option->setToolTipsVisible(true);  // the items say why they are disabled
+    connect(mainPage->SMSmode, &QCheckBox::toggled, this, [this] { UpdateModuleActions(); });
+    UpdateModuleActions();
 }
 
-void TForm1::UpdateWriteAllAction() {
+void TForm1::UpdateModuleActions() {
     const bool sms = SmsModeChecked();
-    WriteAllSettings1->setEnabled(!sms);
-    WriteAllSettings1->setToolTip(
-        sms ? "Not in SMS mode: every command would go as an SMS of its own; switch SMS mode off and "
-              "connect the module directly"
-            : "Send every page's settings to the module, one command after another");
+    const std::pair<QAction*, const char*> actions[] = {
+        {WriteAllSettings1, "Send every page's settings to the module, one command after another"},
+        {WriteChanges1, "Send only the settings that differ from what the module was last given"},
+        {VerifyModule1,
+         "Ask the module for every setting it can report and list what differs from the pages"},
+        {ReadSettings1, "Fill the pages with every setting the module can report"},
+    };
+    for (const auto& [action, tip] : actions) {
+        action->setEnabled(!sms);
+        action->setToolTip(
+            sms ? "Not in SMS mode: every command would go as an SMS of its own; switch SMS mode "
+                  "off and connect the module directly"
+                : tip);
+    }
 }
 
 void TForm1::ConnectTwins() {
@@ -291,6 +315,7 @@ void TForm1::FormCreate() {
     e.SkipCRLFSaved = serialPage->SkipCRLFcb->isChecked();
     ReadCFGFile();
     settings_->RunLoad(Config);
+    SetWriteBaseline();
     e.ResetState();
     SetBusyCursor(false);
     e.ReadAllParameterClick();
@@ -469,17 +494,6 @@ void TForm1::About1Click() {
 
 void TForm1::SaveSetting1Click() {
     SaveCFGFile();
-}
-
-void TForm1::WriteAllSettings1Click() {
-    if (provisioning_ || SmsModeChecked()) return;
-    provisioning_ =
-        new ProvisioningRun(*this, kt::protocol::ProvisioningCommands(ModuleSettingsOf(*this)), this);
-    connect(provisioning_, &ProvisioningRun::Done, this, [this] {
-        provisioning_->deleteLater();
-        provisioning_ = nullptr;
-    });
-    provisioning_->Start();
 }
 
 void TForm1::KTM447QD1Click() {

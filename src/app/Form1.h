@@ -26,7 +26,9 @@
 #include "pages/ControlRegistry.h"
 #include "pages/Page.h"
 #include "pages/SettingsTable.h"
+#include "protocol/AnswerRule.h"
 #include "protocol/Engine.h"
+#include "protocol/Provisioning.h"
 #include "protocol/WindowInterface.h"
 #include "serial/CommPortDriver.h"
 #include "serial/PortNames.h"
@@ -34,8 +36,10 @@
 
 namespace kt::app {
 
+class CommandTransport;
 class MainPage;
 class ProvisioningRun;
+struct RunPlan;
 class SerialPortPage;
 
 // Shows one modal message box (text, caption, icon, OK).
@@ -74,6 +78,9 @@ struct FormOptions {
     bool manualTimers = false;                    // true: nothing ticks; call PollPort() / Tick()
     std::filesystem::path portBindingsFile;       // empty: the user's (kt::config::PortBindingsFile())
     std::string deviceRoot;                       // empty: "/"; tests give a /dev tree of their own
+    // The time-out and quiet gap that decide a command's answer in the runs
+    // of the Option menu (tests shorten them).
+    kt::protocol::AnswerRule answerRule = kt::protocol::AnswerRule();
 };
 
 inline constexpr const char* kApplicationTitle = "KT4470QD25E";
@@ -117,11 +124,30 @@ class TForm1 : public QMainWindow, public kt::protocol::IWindow, public PageHost
     void SaveSetting1Click();
     // "File" -> "About": the version and the licence.
     void About1Click();
+    // The runs of the Option menu (direct mode only; ModuleRuns.cpp). Each
+    // sends its commands one by one, each answered before the next.
     // "Write All Settings to Module...": every page's write command for what
-    // the window shows, sent one by one (direct mode only).
+    // the window shows, after a confirmation.
     void WriteAllSettings1Click();
+    // "Write Changes to Module...": only the commands the module was not
+    // given (the write baseline), after a confirmation.
+    void WriteChanges1Click();
+    // "Verify Module...": asks the module for every setting it can report
+    // and lists in a dialog what differs from the pages.
+    void VerifyModule1Click();
+    // "Read Settings from Module...": the reportable controls of every page
+    // filled from the module's answers.
+    void ReadSettings1Click();
     // The run under way, if any.
     ProvisioningRun* Provisioning() const { return provisioning_; }
+    // What the module was last given, slot by slot: the pages' commands as
+    // a record was loaded into them, then each command a run wrote and the
+    // module answered (not with ERROR), each setting a read or a verify found
+    // the module to hold. Called once the pages hold a newly loaded record.
+    void SetWriteBaseline();
+    const kt::protocol::CommandBaseline& WriteBaseline() const { return writeBaseline_; }
+    // The time-out and quiet gap of a command's answer in the runs.
+    const kt::protocol::AnswerRule& AnswerTiming() const { return answerRule_; }
     // The "KTM447QD-RT" menu item: flips the stored alternate module option
     // and applies its layout.
     void KTM447QD1Click();
@@ -222,6 +248,9 @@ class TForm1 : public QMainWindow, public kt::protocol::IWindow, public PageHost
     QAction* KTM447QD1 = nullptr;
     QAction* SaveSetting1 = nullptr;
     QAction* WriteAllSettings1 = nullptr;
+    QAction* WriteChanges1 = nullptr;
+    QAction* VerifyModule1 = nullptr;
+    QAction* ReadSettings1 = nullptr;
     QTimer Timer1;
 
     MainPage* mainPage = nullptr;
@@ -237,9 +266,16 @@ class TForm1 : public QMainWindow, public kt::protocol::IWindow, public PageHost
     void ConnectTwins();
     // The window's own rows of loading and saving.
     void AddSettings(SettingsTable& table);
-    // "Write All Settings" only in direct mode: one command a turn, each
+    // The module runs only in direct mode: one command a turn, each
     // answered before the next, is no way to send 200 SMS.
-    void UpdateWriteAllAction();
+    void UpdateModuleActions();
+    // A run may start: none is under way, SMS mode is off and the port is
+    // open (a box says why not).
+    bool RunAllowed(const std::string& caption);
+    // Starts the run once the question, if any, is answered with OK.
+    void StartRun(RunPlan plan, std::unique_ptr<CommandTransport> transport, const Question* question);
+    // Sends one command of a run and decides its answer.
+    std::unique_ptr<CommandTransport> MakeTransport();
 
     // Record values no control shows, held from loading for the next save.
     struct Carried {
@@ -260,9 +296,11 @@ class TForm1 : public QMainWindow, public kt::protocol::IWindow, public PageHost
     FileChooser chooseFile_;
     std::unique_ptr<kt::protocol::ProtocolEngine> engine_;
     ProvisioningRun* provisioning_ = nullptr;
+    kt::protocol::CommandBaseline writeBaseline_;
     std::filesystem::path settingsFile_;
     std::filesystem::path portBindingsFile_;
     std::string deviceRoot_;
+    kt::protocol::AnswerRule answerRule_;
     bool blankSettings_ = true;
     bool busy_ = false;
     bool shownOnce_ = false;

@@ -99,6 +99,7 @@ class WindowTest : public ::testing::Test {
         o.workDir = dir;
         o.clock = &clock;
         o.manualTimers = true;
+        o.answerRule = answerRule;
         o.showMessage = [this](const std::string& t, const std::string& c, protocol::MsgIcon i) {
             messages.push_back({t, c, i});
         };
@@ -118,6 +119,8 @@ class WindowTest : public ::testing::Test {
 
     std::filesystem::path dir;
     FixedClock clock;
+    // The answer rule of the window's runs (tests of long runs shorten it).
+    protocol::AnswerRule answerRule;
     std::vector<ShownMessage> messages;
     // Questions asked, and the answer given (null: the default button).
     std::vector<app::Question> questions;

@@ -1,11 +1,16 @@
 // Provisioning in the window: what it gathers from its controls equals what
 // kt4470ctl reads from the same file; pressing every write button puts the
-// commands kt4470ctl commands lists on the line; "Write All Settings to
-// Module..." against kt4470-sim with Cancel; the item in SMS mode.
+// commands kt4470ctl commands lists on the line, and the alternate layout
+// disables what it leaves out; the runs of the Option menu (the question of
+// "Write All", the stop after three misses, "Write Changes", verify and read
+// against kt4470-sim, Cancel); the items in SMS mode and without a port.
+#include <QDialog>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include "Escapes.h"
@@ -73,41 +78,42 @@ TEST_F(ProvisioningTest, WindowAndToolAgreeAfterLoadingTheSameFile) {
     EXPECT_EQ(protocol::ProvisioningCommands(shown), protocol::ProvisioningCommands(read));
     EXPECT_TRUE(shown == read);
 
-    // Every page's write button once, by its handler's name, in the tool's order.
+    // Every page's write button once, by its handler's name, in the tool's
+    // order; the buttons the alternate layout disables cannot be pressed.
     std::string sent;
-    const auto press = [&](const std::string& handler) {
-        ASSERT_TRUE(f.Controls().RunHandler(handler)) << handler;
+    const auto press = [&](const std::string& button) {
+        if (!C(button)->isEnabled()) return;
+        ASSERT_TRUE(f.Controls().RunHandler(button + "Click")) << button;
         sent += pty.Read(SIZE_MAX, 5);
     };
     for (const char* group : {"RadioGroupNR", "RadioGroupPB"}) {
         for (int slot = 1; slot <= 7; ++slot) {
             app::SetValueOf(f.Controls().Find(group), slot - 1);
-            press(group == std::string("RadioGroupNR") ? "SetNrClick" : "ToPhoneBookClick");
+            press(group == std::string("RadioGroupNR") ? "SetNr" : "ToPhoneBook");
         }
     }
-    press("SetNfilter1Click");
+    press("SetNfilter1");
     for (int n = 1; n <= 57; ++n)
-        press(app::NameOf("TXTSMSb%1Click", n));
+        press(app::NameOf("TXTSMSb%1", n));
     for (int n = 1; n <= 97; ++n)
-        press(app::NameOf(n <= 57 ? "iTXTSMSb%1Click" : "TXTSMSb%1Click", n));
+        press(app::NameOf(n <= 57 ? "iTXTSMSb%1" : "TXTSMSb%1", n));
     for (int n = 1; n <= 16; ++n)
-        press(app::NameOf("Level%1CmdClick", n));
-    press("WriteAMode1Click");
+        press(app::NameOf("Level%1Cmd", n));
+    press("WriteAMode1");
     for (int n = 11; n <= 18; ++n)
-        press(app::NameOf("Button%1Click", n));
-    for (const char* handler :
-         {"SetTimeoutFilterClick", "TlevelCmdClick", "TlevelCmd2Click", "TlevelCmd3Click", "SetPulseClick"})
-        press(handler);
+        press(app::NameOf("Button%1", n));
+    for (const char* button : {"SetTimeoutFilter", "TlevelCmd", "TlevelCmd2", "TlevelCmd3", "SetPulse"})
+        press(button);
     for (const auto& row : cmd::kGprsParameters)
-        press(std::string(row.button) + "Click");
-    press("SetSheduleClick");
-    press("SetOtherClick");
+        press(std::string(row.button));
+    press("SetShedule");
+    press("SetOther");
     sent += pty.ReadAll(50);
 
     std::vector<std::string> expected;
     for (const std::string& command : ToolCommands(dir / "KT4470.cfg"))
         expected.push_back(protocol::DirectFrame(command));
-    EXPECT_EQ(expected.size(), 205u);
+    EXPECT_EQ(expected.size(), 205u - 22 - 38 - 4);
     EXPECT_EQ(Frames(sent), expected);
 }
 
@@ -130,23 +136,167 @@ TEST_F(ProvisioningTest, LoadedSchedulesAgree) {
         const protocol::ModuleSettings read = protocol::SettingsFromRecord(rec);
         EXPECT_EQ(shown.scheduleText, read.scheduleText);
         EXPECT_TRUE(shown.schedule == read.schedule);
-        EXPECT_EQ(protocol::ProvisioningCommands(read)[203], command);
+        const auto commands = protocol::ProvisioningCommands(read);
+        EXPECT_EQ(commands[commands.size() - 2], command);
     }
 }
 
-TEST_F(ProvisioningTest, WriteAllAgainstTheSimulatorWithCancel) {
-    sim::SimProcess simulator({"--link", (dir / "COM1").string(), "--log", (dir / "sim.log").string()});
-    ASSERT_FALSE(simulator.FirstLine().empty());
+// The buttons that send what the alternate layout leaves out are disabled;
+// the others of the same families are not.
+TEST_F(ProvisioningTest, AlternateLayoutCannotSendWhatItLeavesOut) {
+    StartWithoutPort();
+    const auto button = [](const std::string& keyword, int n) {
+        if (keyword == "ANLEV") return app::NameOf("Level%1Cmd", n);
+        if (keyword == "SETTX") return app::NameOf("TXTSMSb%1", n);
+        return app::NameOf(n <= 57 ? "iTXTSMSb%1" : "TXTSMSb%1", n);
+    };
+    for (const auto& [keyword, last] :
+         {std::pair<std::string, int>{"SETTX", 57}, {"SETTI", 97}, {"ANLEV", 8}})
+        for (int n = 1; n <= last; ++n)
+            EXPECT_EQ(C(button(keyword, n))->isEnabled(), !AlternateOmits(keyword, n)) << keyword << n;
+}
+
+// "Write All" asks first, naming the count and the port, and says plainly
+// when the pages hold an empty settings file; its default is Cancel, which
+// sends nothing.
+TEST_F(ProvisioningTest, WriteAllAsksFirst) {
+    const struct {
+        const char* name;
+        std::optional<config::ConfigRecord> file;
+        size_t commands;
+        const char* blank;  // what the question says of the file, or nothing
+    } cases[] = {
+        {"a settings file", ProvisioningRecord(), 141, nullptr},
+        {"no settings file", std::nullopt, 202, "There is no settings file "},
+        {"an all-zero file", config::ConfigRecord(), 202,
+         "could not be read or holds nothing but zero bytes"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(dir / "KT4470.cfg");
+        if (c.file) WriteSettings(*c.file);
+        questions.clear();
+        auto& f = StartOnPty();
+        ASSERT_TRUE(f.Controls().RunHandler("WriteAllSettings1Click"));
+        ASSERT_EQ(questions.size(), 1u);
+        const app::Question& q = questions[0];
+        EXPECT_EQ(q.caption, app::kWriteAllCaption);
+        EXPECT_EQ(q.defaultButton, app::Answer::Cancel);
+        EXPECT_NE(
+            q.text.find("Send all " + std::to_string(c.commands) + " commands to COM1 -> " + pty.SlavePath()),
+            std::string::npos)
+            << q.text;
+        EXPECT_EQ(q.text.find("wipes the module's settings") != std::string::npos, c.blank != nullptr)
+            << q.text;
+        if (c.blank) {
+            EXPECT_NE(q.text.find(c.blank), std::string::npos) << q.text;
+        }
+        EXPECT_EQ(f.Provisioning(), nullptr);
+        EXPECT_EQ(pty.ReadAll(50), "");
+    }
+}
+
+// Answers the commands the window writes on the pty, in order, one answer
+// each ("" leaves one unanswered), until the run ends; the commands as the
+// module reads them (without the fill of the text commands).
+std::vector<std::string> RespondUntilDone(app::TForm1& f, Pty& pty, const std::vector<std::string>& answers) {
+    std::vector<std::string> got;
+    std::string line;
+    const std::string end("\r\0", 2);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            line += pty.Read(SIZE_MAX, 1);
+            for (size_t at; (at = line.find(end)) != std::string::npos;) {
+                std::string command =
+                    line.substr(protocol::kModulePrefix.size(), at - protocol::kModulePrefix.size());
+                command.erase(command.find_last_not_of(' ') + 1);
+                line.erase(0, at + end.size());
+                if (got.size() < answers.size() && !answers[got.size()].empty())
+                    pty.Write(answers[got.size()]);
+                got.push_back(command);
+            }
+            return f.Provisioning() == nullptr;
+        },
+        20000));
+    return got;
+}
+
+// After three commands in a row without an answer the run stops and says so;
+// an ERROR answer is counted apart, and its command stays changed for the
+// next "Write Changes" while an answered one does not.
+TEST_F(ProvisioningTest, ThreeMissesStopTheRunAndErrorsAreCountedApart) {
+    answerRule = protocol::AnswerRule(300, 20);
+    answerQuestion = [](const app::Question&) { return app::Answer::Ok; };
+    auto& f = StartOnPty();
+
+    ASSERT_TRUE(f.Controls().RunHandler("WriteAllSettings1Click"));
+    const auto sent = RespondUntilDone(f, pty, {"ERROR\r\n", "NUM3: +12345678 \r\n"});
+    EXPECT_EQ(sent, (std::vector<std::string>{"SETNN1,+4917012345", "SETNN3,+12345678", "SETNN5,12+9",
+                                              "SETPB1 +99", "SETPB2,+4917"}));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(
+        messages[0].text,
+        "Stopped: 3 commands in a row got no answer. 5 of 141 commands sent: 1 answered, 1 answered ERROR, "
+        "3 no answer, 136 not sent.");
+    EXPECT_EQ(messages[0].icon, protocol::MsgIcon::Warning);
+    EXPECT_NE(f.MemoSMSinput->Text().find("NUM3: +12345678"), std::string::npos);
+    EXPECT_EQ(pty.ReadAll(100), "");
+
+    SetText("NNumber1", "+111");
+    SetText("NNumber3", "+333");
+    messages.clear();
+    ASSERT_TRUE(f.Controls().RunHandler("WriteChanges1Click"));
+    ASSERT_EQ(questions.size(), 2u);
+    EXPECT_EQ(questions[1].defaultButton, app::Answer::Cancel);
+    EXPECT_NE(questions[1].text.find("Send 2 of 141 commands to COM1 -> "), std::string::npos)
+        << questions[1].text;
+    EXPECT_NE(questions[1].text.find(": SETNN1, SETNN3."), std::string::npos) << questions[1].text;
+    EXPECT_EQ(RespondUntilDone(f, pty, {"ERROR\r\n", "NUM3: +333 \r\n"}),
+              (std::vector<std::string>{"SETNN1,+111", "SETNN3,+333"}));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "2 commands: 1 answered, 1 answered ERROR, 0 no answer.");
+
+    answerQuestion = nullptr;  // the default: Cancel
+    ASSERT_TRUE(f.Controls().RunHandler("WriteChanges1Click"));
+    ASSERT_EQ(questions.size(), 3u);
+    EXPECT_NE(questions[2].text.find("Send 1 of 141 commands to COM1 -> "), std::string::npos)
+        << questions[2].text;
+    EXPECT_NE(questions[2].text.find(": SETNN1."), std::string::npos) << questions[2].text;
+    EXPECT_EQ(pty.ReadAll(50), "");
+}
+
+// The rx lines of the simulator's log: the commands it was given.
+std::vector<std::string> SimReceived(const std::filesystem::path& log) {
+    std::vector<std::string> out;
+    std::ifstream in(log);
+    for (std::string line; std::getline(in, line);)
+        if (line.find("\"dir\":\"rx\"") != std::string::npos) out.push_back(line);
+    return out;
+}
+
+class ProvisioningSimTest : public ProvisioningTest {
+  protected:
+    void SetUp() override {
+        ProvisioningTest::SetUp();
+        simulator = std::make_unique<sim::SimProcess>(
+            std::vector<std::string>{"--link", (dir / "COM1").string(), "--log", (dir / "sim.log").string()});
+        ASSERT_FALSE(simulator->FirstLine().empty());
+        answerQuestion = [](const app::Question&) { return app::Answer::Ok; };
+    }
+    std::unique_ptr<sim::SimProcess> simulator;
+};
+
+TEST_F(ProvisioningSimTest, WriteAllWithCancel) {
     auto& f = StartOnPty();
     ASSERT_TRUE(f.CommPortDriver1.IsOpen());
-    EXPECT_TRUE(f.WriteAllSettings1->isEnabled());
+    ASSERT_TRUE(f.WriteAllSettings1->isEnabled());
 
     ASSERT_TRUE(f.Controls().RunHandler("WriteAllSettings1Click"));
     app::ProvisioningRun* run = f.Provisioning();
     ASSERT_NE(run, nullptr);
-    ASSERT_EQ(run->Total(), 205u);
+    ASSERT_EQ(run->Total(), 141u);
     ASSERT_TRUE(QTest::qWaitFor([&] { return run->Answered() >= 4; }, 10000));
-    EXPECT_NE(run->Dialog()->labelText().indexOf("/205: "), -1) << run->Dialog()->labelText().toStdString();
+    EXPECT_NE(run->Dialog()->labelText().indexOf("/141: "), -1) << run->Dialog()->labelText().toStdString();
     auto* cancel = run->Dialog()->findChild<QPushButton*>();
     ASSERT_NE(cancel, nullptr);
     cancel->click();
@@ -156,7 +306,7 @@ TEST_F(ProvisioningTest, WriteAllAgainstTheSimulatorWithCancel) {
     const ShownMessage& summary = messages.back();
     EXPECT_EQ(summary.caption, app::kWriteAllCaption);
     EXPECT_EQ(summary.text.rfind("Cancelled after ", 0), 0u) << summary.text;
-    EXPECT_NE(summary.text.find(" of 205 commands: "), std::string::npos) << summary.text;
+    EXPECT_NE(summary.text.find(" of 141 commands: "), std::string::npos) << summary.text;
     int sentCount = 0;
     ASSERT_EQ(std::sscanf(summary.text.c_str(), "Cancelled after %d", &sentCount), 1);
     EXPECT_GE(sentCount, 4);
@@ -166,28 +316,131 @@ TEST_F(ProvisioningTest, WriteAllAgainstTheSimulatorWithCancel) {
     EXPECT_NE(f.MemoSMSinput->Text().find("NUM1: +4917012345"), std::string::npos) << f.MemoSMSinput->Text();
     EXPECT_NE(f.MemoSMSinput->Text().find("NUM3: +12345678"), std::string::npos) << f.MemoSMSinput->Text();
     QTest::qWait(400);
-    std::ifstream log(dir / "sim.log");
-    int received = 0;
-    for (std::string line; std::getline(log, line);)
-        received += line.find("\"dir\":\"rx\"") != std::string::npos;
-    EXPECT_EQ(received, sentCount);
+    EXPECT_EQ(SimReceived(dir / "sim.log").size(), static_cast<size_t>(sentCount));
 }
 
-TEST_F(ProvisioningTest, OnlyInDirectModeAndEveryCommandCountedWithoutAPort) {
-    auto& f = StartWithoutPort();  // the port does not open: every write fails at once
-    f.mainPage->SMSmode->setChecked(true);
-    EXPECT_FALSE(f.WriteAllSettings1->isEnabled());
-    EXPECT_NE(f.WriteAllSettings1->toolTip().indexOf("SMS"), -1);
-    f.Controls().RunHandler("WriteAllSettings1Click");
-    EXPECT_EQ(f.Provisioning(), nullptr);
-
-    f.mainPage->SMSmode->setChecked(false);
-    EXPECT_TRUE(f.WriteAllSettings1->isEnabled());
-    f.Controls().RunHandler("WriteAllSettings1Click");
+TEST_F(ProvisioningSimTest, WriteChangesSendsTheEditAloneAndThenNothing) {
+    auto& f = StartOnPty();
+    SetText("TXTSMS9", "Pump 1 on");
+    ASSERT_TRUE(f.Controls().RunHandler("WriteChanges1Click"));
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_NE(questions[0].text.find("Send 1 of 141 commands"), std::string::npos) << questions[0].text;
     ASSERT_TRUE(QTest::qWaitFor([&] { return f.Provisioning() == nullptr; }, 10000));
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, "205 commands: 0 answered, 205 not answered.");
-    EXPECT_EQ(messages[0].icon, protocol::MsgIcon::Warning);
+    EXPECT_EQ(messages[0].text, "1 command: 1 answered, 0 answered ERROR, 0 no answer.");
+    const auto received = SimReceived(dir / "sim.log");
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_NE(received[0].find("\"text\":\"SETTX09 Pump 1 on"), std::string::npos) << received[0];
+
+    ASSERT_TRUE(f.Controls().RunHandler("WriteChanges1Click"));
+    EXPECT_EQ(questions.size(), 1u);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1].text,
+              "Nothing to send: the module was given each of the 141 commands of the pages.");
+    QTest::qWait(100);
+    EXPECT_EQ(SimReceived(dir / "sim.log").size(), 1u);
+}
+
+// The report dialog's text once a verify has ended.
+std::string VerifyReport(app::TForm1& f) {
+    EXPECT_TRUE(f.Controls().RunHandler("VerifyModule1Click"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return f.Provisioning() == nullptr; }, 20000));
+    QDialog* report = nullptr;
+    for (QDialog* d : f.findChildren<QDialog*>("ModuleReport"))
+        if (d->isVisible()) report = d;
+    EXPECT_NE(report, nullptr);
+    if (!report) return {};
+    const std::string text =
+        report->findChild<QPlainTextEdit*>("ModuleReportText")->toPlainText().toStdString();
+    report->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return text;
+}
+
+// A verify lists what the module holds otherwise; the next "Write Changes"
+// sends exactly those settings, and a second verify finds only what no
+// command writes (numbers that fail their check).
+TEST_F(ProvisioningSimTest, VerifyThenWriteChangesThenVerifyAgain) {
+    answerRule = protocol::AnswerRule(1000, 10);
+    auto& f = StartOnPty();
+    const std::string first = VerifyReport(f);
+    EXPECT_NE(first.find("111 requests: 111 answered, 0 answered ERROR, 0 no answer."), std::string::npos)
+        << first;
+    for (const char* line :
+         {"AlarmNumber[1]: module \"\", window \"+4917012345\"",
+          "PhoneBookNumber[1]: module \"\", window \"+99\"",
+          "ExtSmsText[5]: module \"Temperature 2 Normal\", window \"A B\"",
+          "IntSmsText[71]: module \"INP2 0\", window \"\"", "Apn: module \"internet\", window \"\"",
+          "GprsUser: module \"\", window \"user\"", "Not reported by the module, not compared: "})
+        EXPECT_NE(first.find(line), std::string::npos) << line << "\n" << first;
+    EXPECT_EQ(first.find("ExtSmsText[22]"), std::string::npos);  // not asked in the alternate layout
+
+    ASSERT_TRUE(f.Controls().RunHandler("WriteChanges1Click"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f.Provisioning() == nullptr; }, 10000));
+    EXPECT_NE(questions.back().text.find("SETNN1, SETNN3, SETNN5, SETPB1"), std::string::npos)
+        << questions.back().text;
+
+    const std::string second = VerifyReport(f);
+    EXPECT_NE(second.find("4 different"), std::string::npos) << second;
+    for (const char* line :
+         {"AlarmNumber[2]: module \"\", window \"12\"", "AlarmNumber[4]: module \"\", window \"1+2\"",
+          "AlarmNumber[7]: module \"\", window \"+1a\"", "PhoneBookNumber[3]: module \"\", window \"x1\""})
+        EXPECT_NE(second.find(line), std::string::npos) << line << "\n" << second;
+}
+
+// "Read Settings from Module..." fills the reportable controls with the
+// module's values, leaves what the layout disables, and the module then
+// holds what the pages show.
+TEST_F(ProvisioningSimTest, ReadSettingsFillsThePages) {
+    answerRule = protocol::AnswerRule(1000, 10);
+    auto& f = StartOnPty();
+    SetText("TXTSMS22", "kept");
+    ASSERT_TRUE(f.Controls().RunHandler("ReadSettings1Click"));
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_EQ(questions[0].defaultButton, app::Answer::Ok);
+    EXPECT_NE(questions[0].text.find("(111 requests to COM1 -> "), std::string::npos) << questions[0].text;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f.Provisioning() == nullptr; }, 20000));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(
+        messages[0].text,
+        "111 requests: 111 answered, 0 answered ERROR, 0 no answer.\r\n117 settings read into the pages; "
+        "\"Save Setting\" keeps them.");
+    EXPECT_EQ(Text("NNumber1"), "");
+    EXPECT_EQ(Text("TXTSMS1"), "Temperature 1 < MINIMUM");  // the simulator's factory text
+    EXPECT_EQ(Text("APN"), "internet");
+    EXPECT_EQ(Text("IPaddress"), "0.0.0.0");
+    EXPECT_EQ(Text("TXTSMS22"), "kept");
+
+    ASSERT_TRUE(f.Controls().RunHandler("WriteChanges1Click"));
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1].text.rfind("Nothing to send", 0), 0u) << messages[1].text;
+}
+
+TEST_F(ProvisioningTest, OnlyInDirectModeAndWithAnOpenPort) {
+    auto& f = StartWithoutPort();
+    const std::vector<QAction*> runs = {f.WriteAllSettings1, f.WriteChanges1, f.VerifyModule1,
+                                        f.ReadSettings1};
+    f.mainPage->SMSmode->setChecked(true);
+    for (QAction* run : runs) {
+        EXPECT_FALSE(run->isEnabled()) << run->objectName().toStdString();
+        EXPECT_NE(run->toolTip().indexOf("SMS"), -1);
+        f.Controls().RunHandler(run->objectName().toStdString() + "Click");
+    }
+    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(questions.empty());
+
+    f.mainPage->SMSmode->setChecked(false);
+    for (QAction* run : runs) {
+        EXPECT_TRUE(run->isEnabled());
+        messages.clear();
+        f.Controls().RunHandler(run->objectName().toStdString() + "Click");
+        EXPECT_EQ(f.Provisioning(), nullptr);
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_NE(messages[0].text.find(" is not open: nothing was sent."), std::string::npos)
+            << messages[0].text;
+        EXPECT_EQ(messages[0].icon, protocol::MsgIcon::Warning);
+    }
+    EXPECT_TRUE(questions.empty());
 }
 
 }  // namespace

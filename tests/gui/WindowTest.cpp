@@ -73,8 +73,7 @@ TEST_F(Composition, SharedControlsAndMenusByName) {
     EXPECT_TRUE(f.Status->isReadOnly());
     EXPECT_TRUE(f.mainPage->DeleteSMS->isHidden());
 
-    // Menus: File -> About, Exit; Option -> KTM447QD-RT (hidden), Save Setting, Write All Settings to
-    // Module...
+    // Menus: File -> About, Exit; Option -> KTM447QD-RT (hidden), Save Setting, the four module runs.
     const auto menus = f.menuBar()->findChildren<QMenu*>(Qt::FindDirectChildrenOnly);
     std::vector<std::string> titles;
     for (auto* a : f.menuBar()->actions())
@@ -88,14 +87,22 @@ TEST_F(Composition, SharedControlsAndMenusByName) {
     EXPECT_EQ(file->actions().back()->objectName().toStdString(), "Exit1");
     EXPECT_EQ(f.About1->text().toStdString(), "About");
     EXPECT_TRUE(file->actions().contains(f.About1));
-    ASSERT_EQ(option->actions().size(), 3);
+    ASSERT_EQ(option->actions().size(), 6);
     EXPECT_EQ(option->actions()[0]->objectName().toStdString(), "KTM447QD1");
     EXPECT_EQ(option->actions()[0]->text().toStdString(), "KTM447QD-RT");
     EXPECT_FALSE(option->actions()[0]->isVisible());
     EXPECT_EQ(option->actions()[1]->objectName().toStdString(), "SaveSetting1");
     EXPECT_EQ(option->actions()[1]->text().toStdString(), "Save Setting");
-    EXPECT_EQ(option->actions()[2]->objectName().toStdString(), "WriteAllSettings1");
-    EXPECT_EQ(option->actions()[2]->text().toStdString(), "Write All Settings to Module...");
+    const std::pair<const char*, const char*> runs[] = {
+        {"WriteAllSettings1", "Write All Settings to Module..."},
+        {"WriteChanges1", "Write Changes to Module..."},
+        {"VerifyModule1", "Verify Module..."},
+        {"ReadSettings1", "Read Settings from Module..."},
+    };
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_EQ(option->actions()[k + 2]->objectName().toStdString(), runs[k].first);
+        EXPECT_EQ(option->actions()[k + 2]->text().toStdString(), runs[k].second);
+    }
 }
 
 TEST_F(Composition, AboutShowsVersionAndLicence) {
