@@ -40,7 +40,7 @@ void DirectTransport::Send(const std::string& command, Done done) {
             if (!done_) return;  // abandoned meanwhile
             Done report = std::move(done_);
             done_ = nullptr;
-            report(CommandOutcome{});
+            report(CommandOutcome{.lineLost = !form_.CommPortDriver1.IsOpen()});
         });
         return;
     }
@@ -79,6 +79,7 @@ void DirectTransport::Check() {
     outcome.answered = !rule_.Answer().empty();
     outcome.answer = rule_.Answer();
     outcome.shown = shown_;
+    outcome.lineLost = !open;
     Done done = std::move(done_);
     done_ = nullptr;
     if (done) done(outcome);
@@ -148,6 +149,8 @@ void ProvisioningRun::Outcome(const CommandOutcome& outcome) {
     ++next_;
     if (cancelled_)
         Finish(RunTally::End::Cancelled);
+    else if (outcome.lineLost && next_ < Total())
+        Finish(RunTally::End::LineLost);
     else if (tally_.Stopped())
         Finish(next_ >= Total() ? RunTally::End::Complete : RunTally::End::Stopped);
     else

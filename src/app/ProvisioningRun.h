@@ -37,6 +37,7 @@ struct CommandOutcome {
     bool answered = false;  // an answer came and was complete
     std::string answer;     // its bytes
     std::string shown;      // the answer as the reply memo lists it
+    bool lineLost = false;  // the line is gone: nothing more can go out
 };
 
 // Sends one command of a run and decides its answer.

@@ -49,6 +49,9 @@ std::string RunTally::Summary(size_t total, End end, const std::string& noun) co
             return "Stopped: " + std::to_string(kMaxMissesInARow) + " " + noun + " in a row got no answer. " +
                    std::to_string(sent) + " of " + std::to_string(total) + " " + noun + " sent: " + counts +
                    notSent;
+        case End::LineLost:
+            return "Stopped: the line was lost. " + std::to_string(sent) + " of " + CountOf(total, noun) +
+                   " sent: " + counts + notSent;
         case End::Complete:
             break;
     }

@@ -19,7 +19,7 @@ class RunTally {
   public:
     static constexpr int kMaxMissesInARow = 3;
     enum class Outcome { Answered, AnsweredError, NoAnswer };
-    enum class End { Complete, Cancelled, Stopped };
+    enum class End { Complete, Cancelled, Stopped, LineLost };
 
     // One command's fate (an unsent command counts as not answered).
     Outcome Count(bool answered, std::string_view answer);

@@ -265,6 +265,20 @@ TEST_F(ProvisioningTest, ThreeMissesStopTheRunAndErrorsAreCountedApart) {
     EXPECT_EQ(pty.ReadAll(50), "");
 }
 
+// A line that goes away ends the run at once and says so.
+TEST_F(ProvisioningTest, ALostLineEndsTheRun) {
+    answerRule = protocol::AnswerRule(2000, 20);
+    answerQuestion = [](const app::Question&) { return app::Answer::Ok; };
+    auto& f = StartOnPty();
+    ASSERT_TRUE(f.Controls().RunHandler("WriteAllSettings1Click"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !pty.Read(SIZE_MAX, 1).empty(); }, 2000));
+    pty.CloseMaster();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f.Provisioning() == nullptr; }, 5000));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text.rfind("Stopped: the line was lost. 1 of 141 commands sent: 0 answered", 0), 0u)
+        << messages[0].text;
+}
+
 // The rx lines of the simulator's log: the commands it was given.
 std::vector<std::string> SimReceived(const std::filesystem::path& log) {
     std::vector<std::string> out;

@@ -420,7 +420,7 @@ protocol::RunTally::End AskModule(const char* verb, LineSender& line, protocol::
             report.NoAnswer(k);
         if (line.LineLost()) {
             std::fprintf(stderr, "kt4470ctl %s: %s\n", verb, PrintableLine(line.LostReason()).c_str());
-            return k + 1 < requests.size() ? protocol::RunTally::End::Stopped
+            return k + 1 < requests.size() ? protocol::RunTally::End::LineLost
                                            : protocol::RunTally::End::Complete;
         }
         if (tally.Stopped() && k + 1 < requests.size()) return protocol::RunTally::End::Stopped;
@@ -451,13 +451,14 @@ int Verify(const std::vector<std::string>& args) {
     protocol::RunTally tally;
     const protocol::RunTally::End end = AskModule("verify", line, report, tally);
     const protocol::ModuleReport::Comparison c = report.Compare(protocol::ExpectedValues(settings), "file");
+    std::vector<std::string> lines = c.lines;
+    lines.push_back(std::string(protocol::kNotReportedText) + ".");
+    lines.push_back(tally.Summary(report.Requests().size(), end, "requests"));
+    lines.push_back(c.Summary());
     std::string out;
-    for (const std::string& l : c.lines)
-        out += l + '\n';
-    out += std::string(protocol::kNotReportedText) + ".\n";
-    out += tally.Summary(report.Requests().size(), end, "requests") + '\n';
-    out += c.Summary() + '\n';
-    std::fputs(PrintableLine(out).c_str(), stdout);
+    for (const std::string& l : lines)
+        out += PrintableLine(l) + '\n';
+    std::fputs(out.c_str(), stdout);
     std::fflush(stdout);
     return c.different == 0 && c.unanswered == 0 ? 0 : 1;
 }
