@@ -19,10 +19,10 @@ TEST(SimOptions, DefaultsAndEveryOption) {
     EXPECT_EQ(o.hangupAfter, 0);
 
     SimOptions m;
-    ASSERT_TRUE(
-        ParseOptions({"--mode", "modem", "--module-number=+4917012345", "--link", "/tmp/x/COM3", "--silent",
-                      "--split", "--hangup-after", "3", "--noise=0.25", "--seed", "42", "--log", "f.jsonl"},
-                     m, error))
+    ASSERT_TRUE(ParseOptions(
+        {"--mode", "modem", "--module-number=+4917012345", "--link", "/tmp/x/COM3", "--silent", "--split",
+         "--hangup-after", "3", "--noise=0.25", "--noise-flood", "250k", "--seed", "42", "--log", "f.jsonl"},
+        m, error))
         << error;
     EXPECT_EQ(m.mode, SimOptions::Mode::Modem);
     EXPECT_EQ(m.moduleNumber, "+4917012345");
@@ -30,6 +30,12 @@ TEST(SimOptions, DefaultsAndEveryOption) {
     EXPECT_TRUE(m.silent && m.split && m.seedGiven);
     EXPECT_EQ(m.hangupAfter, 3);
     EXPECT_DOUBLE_EQ(m.noise, 0.25);
+    EXPECT_EQ(m.noiseFlood, 250000);
+    for (const auto& [text, rate] : {std::pair{"1M", 1000000L}, {"100M", 100000000L}, {"1", 1L}}) {
+        SimOptions f;
+        ASSERT_TRUE(ParseOptions({"--noise-flood", text}, f, error)) << error;
+        EXPECT_EQ(f.noiseFlood, rate) << text;
+    }
     EXPECT_EQ(m.seed, 42u);
     EXPECT_EQ(m.logPath, "f.jsonl");
 
@@ -56,6 +62,11 @@ TEST(SimOptions, BadArgumentsSayWhyOnOneLine) {
         {"--noise", "1.5"},
         {"--noise", "-0.1"},
         {"--noise", "nan"},
+        {"--noise-flood", "0"},
+        {"--noise-flood", "101M"},
+        {"--noise-flood", "1G"},
+        {"--noise-flood", "k"},
+        {"--noise-flood", "-5"},
         {"--seed", "-1"},
         {"--link"},
         {"--link="},

@@ -195,7 +195,7 @@ TEST(SimTool, HangupAfterClosesTheLineAndExits) {
     EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
 }
 
-TEST(SimTool, FaultsSilentSplitAndNoise) {
+TEST(SimTool, FaultsSilentSplitNoiseAndFlood) {
     TempDir dir;
     {
         SimProcess silent({"--silent", "--link", (dir.Path() / "S").string()});
@@ -223,6 +223,19 @@ TEST(SimTool, FaultsSilentSplitAndNoise) {
         EXPECT_GT(got.size(), 4u) << "noise follows every answer at rate 1";
         EXPECT_LE(got.size(), 12u);
         EXPECT_EQ(noisy.Stop(), 0);
+    }
+    {
+        // A steady stream at 100 kB/s, and the answers within it.
+        SimProcess flood({"--noise-flood", "100k", "--link", (dir.Path() / "F").string()});
+        ASSERT_FALSE(flood.FirstLine().empty());
+        Line line(dir.Path() / "F");
+        line.ReadFor(50);
+        line.Write(Framed("  OK"));
+        const std::string got = line.ReadFor(300);
+        EXPECT_GT(got.size(), 15000u);
+        EXPECT_LT(got.size(), 60000u);
+        EXPECT_NE(got.find("OK\r\n"), std::string::npos);
+        EXPECT_EQ(flood.Stop(), 0);
     }
 }
 

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -181,6 +182,41 @@ void PtyServer::Answer(const std::string& answer) {
     }
 }
 
+namespace {
+
+// The flood is written in steps this far apart.
+constexpr int kFloodStepMs = 10;
+
+int64_t NowUs() {
+    using namespace std::chrono;
+    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+int PtyServer::PollTimeoutMs() const {
+    return options_.noiseFlood > 0 ? kFloodStepMs : 1000;
+}
+
+void PtyServer::Flood() {
+    if (options_.noiseFlood <= 0 || master_ < 0) return;
+    const int64_t now = NowUs();
+    if (floodStartUs_ < 0) floodStartUs_ = now;
+    const int64_t due = (now - floodStartUs_) * options_.noiseFlood / 1000000 - floodDue_;
+    if (due <= 0) return;
+    // A pause of the loop (an answer written slowly) does not turn into a burst.
+    const int64_t n = std::min<int64_t>(due, std::max<int64_t>(options_.noiseFlood / 10, 1));
+    std::string junk(static_cast<size_t>(n), '\0');
+    for (size_t i = 0; i < junk.size(); i += 4) {
+        const uint32_t r = random_();
+        for (size_t k = 0; k < 4 && i + k < junk.size(); ++k)
+            junk[i + k] = static_cast<char>(r >> (8 * k));
+    }
+    // What the line cannot take now is dropped: a flood is no queue.
+    [[maybe_unused]] const ssize_t written = write(master_, junk.data(), junk.size());
+    floodDue_ += due;
+}
+
 int PtyServer::Run() {
     if (!options_.logPath.empty() && !log_.Open(options_.logPath)) {
         std::fprintf(stderr, "kt4470-sim: cannot open the log %s: %s\n", options_.logPath.c_str(),
@@ -216,7 +252,10 @@ int PtyServer::Run() {
         if (modem) modem->DeliverDue();
         const int64_t due = modem ? modem->MsUntilDelivery() : -1;
         pollfd fds[2] = {{master_, POLLIN, 0}, {g_stopPipe[0], POLLIN, 0}};
-        const int ready = poll(fds, 2, due >= 0 ? static_cast<int>(std::min<int64_t>(due + 1, 1000)) : 1000);
+        Flood();
+        int timeoutMs = PollTimeoutMs();
+        if (due >= 0) timeoutMs = static_cast<int>(std::min<int64_t>(due + 1, timeoutMs));
+        const int ready = poll(fds, 2, timeoutMs);
         if (ready < 0 && errno != EINTR) break;
         if (ready <= 0 || fds[1].revents) continue;
         if (fds[0].revents & (POLLHUP | POLLERR)) {

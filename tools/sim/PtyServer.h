@@ -48,6 +48,10 @@ class PtyServer {
     void WriteAll(const std::string& bytes);
     bool Pause(int ms);  // false when a stop signal came
     int Unread() const;  // bytes written that the other side has not read
+    // --noise-flood: the noise due since the start, written without waiting.
+    void Flood();
+    // Milliseconds until the next poll must end (the flood's pace).
+    int PollTimeoutMs() const;
 
     SimOptions options_;
     Endpoint endpoint_;
@@ -58,6 +62,8 @@ class PtyServer {
     std::string device_;
     bool linked_ = false;
     int commands_ = 0;
+    int64_t floodStartUs_ = -1;
+    int64_t floodDue_ = 0;  // bytes of noise written or dropped so far
 };
 
 }  // namespace kt::sim

@@ -96,6 +96,21 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions& o, std::stri
                 return false;
             }
             o.noise = rate;
+        } else if (name == "--noise-flood") {
+            if (!takeValue()) return false;
+            // A count of bytes, with k (1000) or M (1000000) after it.
+            std::string digits = value;
+            long unit = 1;
+            if (!digits.empty() && (digits.back() == 'k' || digits.back() == 'M')) {
+                unit = digits.back() == 'k' ? 1000 : 1000000;
+                digits.pop_back();
+            }
+            long n = 0;
+            if (!ParseLong(digits, 1, 100000000, n) || n * unit > 100000000) {
+                error = "--noise-flood needs bytes per second from 1 to 100M, not '" + value + "'";
+                return false;
+            }
+            o.noiseFlood = n * unit;
         } else if (name == "--seed") {
             long n = 0;
             if (!takeValue()) return false;
@@ -159,9 +174,9 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions& o, std::stri
 
 std::string UsageText() {
     return "usage: kt4470-sim [--mode module|modem] [--module-number NUMBER] [--link PATH]\n"
-           "                  [--silent] [--split] [--hangup-after N] [--noise RATE] [--seed N]\n"
-           "                  [--log FILE] [--sms-delay S] [--fail-submit N]\n"
-           "                  [--inbox-other NUMBER=TEXT]...\n"
+           "                  [--silent] [--split] [--hangup-after N] [--noise RATE]\n"
+           "                  [--noise-flood BYTES] [--seed N] [--log FILE] [--sms-delay S]\n"
+           "                  [--fail-submit N] [--inbox-other NUMBER=TEXT]...\n"
            "       kt4470-sim --help | --version\n"
            "\n"
            "Plays the far end of the terminal's serial line on a pseudo-terminal, linked as\n"
@@ -176,6 +191,10 @@ std::string UsageText() {
            "  --split               answer in small pieces with pauses of 50-300 ms\n"
            "  --hangup-after N      close the line after N commands, like an unplugged adapter\n"
            "  --noise RATE          random bytes after an answer with probability RATE (0..1)\n"
+           "  --noise-flood BYTES   a steady stream of random bytes, BYTES per second (k and M\n"
+           "                        after the number: thousands, millions; at most 100M),\n"
+           "                        besides the answers; what the other side does not take\n"
+           "                        in time is dropped, not queued\n"
            "  --seed N              seed of the random faults (default: random)\n"
            "  --log FILE            append every frame received and sent, one JSON object a line\n"
            "  --sms-delay S         modem: the module's answer SMS reaches the inbox S seconds\n"

@@ -17,6 +17,7 @@ struct SimOptions {
     bool split = false;
     int hangupAfter = 0;  // 0: never
     double noise = 0.0;   // probability per answer
+    long noiseFlood = 0;  // bytes per second of steady noise; 0: none
     bool seedGiven = false;
     uint32_t seed = 0;
     std::string logPath;
