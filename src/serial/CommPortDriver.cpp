@@ -165,30 +165,46 @@ bool TCommPortDriver::OpenPort() {
     if (!backend_->Open(portName_, error, reason)) {
         lastOpenError_ = error;
         lastErrorText_ = reason;
+        if (tap_) tap_->Line(*this, LineEvent::OpenFailed, lastErrorText_);
         return false;
     }
     if (!ApplySettings(&reason)) {
         backend_->Close();
         lastOpenError_ = OpenError::NotConfigurable;
         lastErrorText_ = reason.empty() ? "Cannot configure " + portName_ : reason;
+        if (tap_) tap_->Line(*this, LineEvent::OpenFailed, lastErrorText_);
         return false;
     }
     lastOpenError_ = OpenError::None;
     lastErrorText_.clear();
     packetStartTick_ = -1;
     StartTimer();
+    if (tap_) tap_->Line(*this, LineEvent::Opened, {});
     return true;
 }
 
 void TCommPortDriver::ClosePort() {
+    if (!IsOpen()) return;
+    if (tap_) tap_->Line(*this, LineEvent::Closed, {});
+    CloseLine();
+}
+
+void TCommPortDriver::CloseLine() {
     if (!IsOpen()) return;
     StopTimer();
     backend_->Close();
     packetStartTick_ = -1;
 }
 
+void TCommPortDriver::SetTrafficTap(TrafficTap* tap) {
+    tap_ = tap;
+    if (tap_) tap_->Line(*this, LineEvent::Attached, {});
+}
+
 bool TCommPortDriver::ApplyLineSettings() {
-    return ApplySettings(nullptr);
+    const bool applied = ApplySettings(nullptr);
+    if (applied && tap_) tap_->Line(*this, LineEvent::Changed, {});
+    return applied;
 }
 
 bool TCommPortDriver::ApplySettings(std::string* reason) {
@@ -260,6 +276,12 @@ uint32_t TCommPortDriver::WriteBufferTimed(const void* data, uint32_t count, uin
         if (backend_->Vanished(reason)) break;
         backend_->SleepMs(kWriteRetrySleepMs);
     }
+    if (tap_) {
+        if (total > 0) tap_->Written(p, total);
+        if (total < count)
+            tap_->Line(*this, LineEvent::ShortWrite,
+                       std::to_string(total) + " of " + std::to_string(count) + " bytes written");
+    }
     return total;
 }
 
@@ -299,8 +321,15 @@ void TCommPortDriver::StopTimer() {
 }
 
 void TCommPortDriver::LoseLine(const std::string& reason) {
-    ClosePort();
+    if (tap_) tap_->Line(*this, LineEvent::Lost, reason);
+    CloseLine();
     if (OnLineLost) OnLineLost(this, reason);
+}
+
+void TCommPortDriver::Deliver(const ReceiveEvent* event, int32_t n) {
+    if (n <= 0) return;
+    if (tap_) tap_->Read(inputBuffer_.get(), static_cast<uint32_t>(n));
+    if (event && *event) (*event)(this, inputBuffer_.get(), static_cast<uint32_t>(n));
 }
 
 void TCommPortDriver::Poll() {
@@ -309,8 +338,7 @@ void TCommPortDriver::Poll() {
     if (queued > 0) {
         if (packetSize_ <= 0) {
             const uint32_t want = std::min<uint32_t>(static_cast<uint32_t>(queued), inBufSize_);
-            const int32_t n = backend_->Read(inputBuffer_.get(), want);
-            if (n > 0 && OnReceiveData) OnReceiveData(this, inputBuffer_.get(), static_cast<uint32_t>(n));
+            Deliver(&OnReceiveData, backend_->Read(inputBuffer_.get(), want));
         } else {
             PollPackets(queued);
         }
@@ -330,9 +358,9 @@ void TCommPortDriver::PollPackets(int32_t queued) {
         if (packetTimeout_ > 0 && packetStartTick_ >= 0 && now - packetStartTick_ > packetTimeout_) {
             if (queued > 0) {
                 const uint32_t want = std::min<uint32_t>(static_cast<uint32_t>(queued), inBufSize_);
-                const int32_t n = backend_->Read(inputBuffer_.get(), want);
-                if (n > 0 && packetMode_ == pmPass && OnReceivePacket)
-                    OnReceivePacket(this, inputBuffer_.get(), static_cast<uint32_t>(n));
+                // With pmDiscard a short packet is dropped, but it did come over the line.
+                Deliver(packetMode_ == pmPass ? &OnReceivePacket : nullptr,
+                        backend_->Read(inputBuffer_.get(), want));
             }
             packetStartTick_ = -1;
         } else if (queued > 0 && packetStartTick_ < 0) {
@@ -349,7 +377,7 @@ void TCommPortDriver::PollPackets(int32_t queued) {
         const uint32_t size = static_cast<uint32_t>(packetSize_);
         const int32_t n = backend_->Read(inputBuffer_.get(), size);
         if (n <= 0) return;  // a failed read delivers nothing this tick
-        if (OnReceivePacket) OnReceivePacket(this, inputBuffer_.get(), static_cast<uint32_t>(n));
+        Deliver(&OnReceivePacket, n);
         if (startKnown) packetStartTick_ += LineMilliseconds(size);
         queued -= static_cast<int32_t>(size);
     }

@@ -23,6 +23,32 @@ class IPollTimer {
     virtual void Stop() = 0;
 };
 
+class TCommPortDriver;
+
+// What happened to the line, for a traffic tap.
+enum class LineEvent {
+    Attached,    // the tap was attached (the port as it stands)
+    Opened,      // OpenPort succeeded
+    OpenFailed,  // OpenPort failed; LastErrorText()/LastOpenError() say why
+    Changed,     // line settings applied to the open port
+    Closed,      // ClosePort on an open port
+    Lost,        // the open line vanished (the reason is given)
+    ShortWrite,  // a write stopped before all its bytes went out (the detail is given)
+};
+
+// Sees every byte the driver writes and reads, and what happens to the line.
+// Called synchronously on the driver's thread; a tap must not call back into
+// the driver except for its getters.
+class TrafficTap {
+  public:
+    virtual ~TrafficTap() = default;
+    // The bytes one write call handed to the line (only those that went out).
+    virtual void Written(const uint8_t* data, uint32_t size) = 0;
+    // One chunk read by a poll, before the receive event sees it.
+    virtual void Read(const uint8_t* data, uint32_t size) = 0;
+    virtual void Line(const TCommPortDriver& port, LineEvent event, const std::string& detail) = 0;
+};
+
 class TCommPortDriver {
   public:
     using ReceiveEvent = std::function<void(TCommPortDriver* sender, const void* data, uint32_t size)>;
@@ -104,12 +130,21 @@ class TCommPortDriver {
 
     SerialBackend& Backend() { return *backend_; }
 
+    // The traffic tap (null: none, and nothing is recorded). The tap hears
+    // LineEvent::Attached at once; it must outlive the driver or be detached.
+    void SetTrafficTap(TrafficTap* tap);
+    TrafficTap* Tap() const { return tap_; }
+
   private:
     void StartTimer();
     void StopTimer();
     bool ApplySettings(std::string* reason);
     // Closes the port and reports the vanished line once through OnLineLost.
     void LoseLine(const std::string& reason);
+    // ClosePort without telling the tap.
+    void CloseLine();
+    // A chunk read into the input buffer: to the tap first, then to `event`.
+    void Deliver(const ReceiveEvent* event, int32_t n);
     // Packet mode part of Poll().
     void PollPackets(int32_t queued);
     // Line time of `count` characters at the rate in use (BaudRateValue for brCustom).
@@ -140,6 +175,7 @@ class TCommPortDriver {
     int64_t packetStartTick_ = -1;
     OpenError lastOpenError_ = OpenError::None;
     std::string lastErrorText_;
+    TrafficTap* tap_ = nullptr;
 };
 
 }  // namespace kt::serial

@@ -33,6 +33,13 @@ std::string PortHeadText(const TCommPortDriver& port, int entry) {
     return name + " -> " + device;
 }
 
+std::string LineSettingsText(const TCommPortDriver& port) {
+    const int dataBits = 5 + static_cast<int>(port.DataBits());
+    const char* stop = port.StopBits() == sb1BITS ? "1" : port.StopBits() == sb1HALFBITS ? "1.5" : "2";
+    return std::to_string(port.BaudRateValue()) + " " + std::to_string(dataBits) +
+           ParityLetter(port.Parity()) + stop;
+}
+
 std::string PortEntryText(int n, const ComPortChoice& c) {
     return "Com" + std::to_string(n) + " -> " + ResolvedDevice(c.device);
 }
@@ -62,10 +69,7 @@ std::string PortRuleText(int n, const ComPortChoice& c) {
 }
 
 std::string OpenPortText(const TCommPortDriver& port, int entry) {
-    const int dataBits = 5 + static_cast<int>(port.DataBits());
-    const char* stop = port.StopBits() == sb1BITS ? "1" : port.StopBits() == sb1HALFBITS ? "1.5" : "2";
-    return PortHeadText(port, entry) + " open: " + std::to_string(port.BaudRateValue()) + " " +
-           std::to_string(dataBits) + ParityLetter(port.Parity()) + stop;
+    return PortHeadText(port, entry) + " open: " + LineSettingsText(port);
 }
 
 std::string OpenFailureText(const TCommPortDriver& port, int entry) {

@@ -23,6 +23,8 @@ std::string PortRuleText(int n, const ComPortChoice& choice);
 // driver holds a custom name; a custom name that is no link (a device given
 // as it is) is shown alone.
 std::string PortHeadText(const TCommPortDriver& port, int entry = 0);
+// "2400 8N1": rate, data bits, parity letter (N O E M S), stop bits.
+std::string LineSettingsText(const TCommPortDriver& port);
 // "COM1 -> /dev/pts/3 open: 2400 8N1".
 std::string OpenPortText(const TCommPortDriver& port, int entry = 0);
 // "COM5 -> /dev/ttyS4: cannot open: no such device" (the window's status bar and

@@ -1,10 +1,12 @@
 // kt4470ctl commands and send run as processes: the commands of a full
 // settings file against a list written out by hand, and sending to
-// kt4470-sim (answered, a silent module, a hang-up half-way, no port).
+// kt4470-sim (answered, a silent module, a hang-up half-way, no port), with
+// its traffic log byte for byte against what the simulator got and sent.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -16,20 +18,22 @@
 #include <vector>
 
 #include "config/SettingsFile.h"
+#include "protocol/Framing.h"
 #include "sim/SimProcess.h"
 #include "support/ProvisioningRecord.h"
+#include "support/TextFiles.h"
+#include "traffic/TrafficLog.h"
+#include "version/Version.h"
 
 namespace {
+
+using kt::test::Lines;
+using kt::test::Slurp;
 
 struct CtlRun {
     int status = -1;
     std::string out, err;
 };
-
-std::string Slurp(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // Starts the built tool in `dir`; output goes through files so no pipe fills up.
 pid_t StartCtl(const std::filesystem::path& dir, const std::vector<std::string>& args) {
@@ -61,14 +65,6 @@ CtlRun FinishCtl(const std::filesystem::path& dir, pid_t pid) {
 
 CtlRun Ctl(const std::filesystem::path& dir, const std::vector<std::string>& args) {
     return FinishCtl(dir, StartCtl(dir, args));
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
 }
 
 std::string Two(int n) {
@@ -327,6 +323,103 @@ TEST_F(ProvisionCli, SendBySmsThroughTheSimulatedModem) {
         setenv("KT4470_DATA_DIR", saved.c_str(), 1);
     else
         unsetenv("KT4470_DATA_DIR");
+}
+
+// The "text" of a line of the simulator's JSON log, decoded.
+std::string JsonText(const std::string& line) {
+    const std::string key = "\"text\":\"";
+    std::string out;
+    for (size_t i = line.find(key) + key.size(); i < line.size() && line[i] != '"'; ++i) {
+        if (line[i] != '\\') {
+            out += line[i];
+            continue;
+        }
+        const char e = line[++i];
+        if (e == 'u') {
+            out += static_cast<char>(std::stoi(line.substr(i + 1, 4), nullptr, 16));
+            i += 4;
+        } else {
+            out += e == 'r'   ? '\r'
+                   : e == 'n' ? '\n'
+                   : e == 't' ? '\t'
+                   : e == 'b' ? '\b'
+                   : e == 'f' ? '\f'
+                              : e;
+        }
+    }
+    return out;
+}
+
+// The traffic log of send holds exactly the bytes that went to the simulator
+// and came back, NUL, CR, Ctrl-Z and bytes above 0x7F included: every frame
+// as one TX entry, every answer and the random noise after it as RX.
+TEST_F(ProvisionCli, SendLogsEveryByteBothWays) {
+    const std::vector<std::string> commands = {"GETST", std::string("SETTX01 A\0\x1A\xE9\xFF\\", 14), "  OK"};
+    WriteFile("commands.txt", "GETST\nSETTX01 A\\x00\\x1A\\xE9\\xFF\\\\\n  OK\n");
+    const std::string link = (dir.Path() / "COM1").string();
+    const auto simLog = dir.Path() / "sim.jsonl";
+    std::string simSent;
+    {
+        kt::sim::SimProcess sim({"--link", link, "--noise", "1", "--seed", "7", "--log", simLog.string()});
+        ASSERT_FALSE(sim.FirstLine().empty());
+        const CtlRun r = Ctl(dir.Path(), {"send", "--port", "COM1", "--log", "traffic.log", "commands.txt"});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(sim.Stop(), 0);
+    }
+    std::vector<std::string> simReceived;
+    for (const std::string& line : Lines(Slurp(simLog))) {
+        if (line.find("\"dir\":\"tx\"") != std::string::npos) simSent += JsonText(line);
+        if (line.find("\"dir\":\"rx\"") != std::string::npos) simReceived.push_back(JsonText(line));
+    }
+    ASSERT_EQ(simReceived.size(), commands.size());
+
+    const auto lines = Lines(Slurp(dir.Path() / "traffic.log"));
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0].rfind(std::string("# kt4470ctl ") + kt::Version() + " traffic log started ", 0), 0u)
+        << lines[0];
+    EXPECT_NE(lines[0].find("; port COM1 -> "), std::string::npos) << lines[0];
+    std::vector<std::string> tx;
+    std::string rx;
+    std::vector<std::string> notes;
+    for (size_t i = 1; i < lines.size(); ++i) {
+        kt::traffic::ParsedLine p;
+        std::string error;
+        ASSERT_TRUE(kt::traffic::ParseLine(lines[i], p, &error)) << lines[i] << ": " << error;
+        if (p.kind == kt::traffic::Kind::Tx) tx.push_back(p.bytes);
+        if (p.kind == kt::traffic::Kind::Rx) rx += p.bytes;
+        if (p.kind == kt::traffic::Kind::Note) notes.push_back(p.bytes);
+    }
+    ASSERT_EQ(tx.size(), commands.size());
+    for (size_t k = 0; k < commands.size(); ++k) {
+        EXPECT_EQ(tx[k], kt::protocol::DirectFrame(commands[k])) << k;
+        // The simulator logs a framed command from after "SETUP:", its NULs dropped.
+        std::string got = tx[k].substr(tx[k].find("SETUP:") + 6);
+        got.erase(std::remove(got.begin(), got.end(), '\0'), got.end());
+        EXPECT_EQ(simReceived[k], got) << k;
+    }
+    EXPECT_EQ(rx, simSent);
+    EXPECT_NE(rx.find_first_of(std::string("\0\x80\xff", 3)), std::string::npos)
+        << "the noise holds such bytes";
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_NE(notes[0].find(" open: 2400 8N1"), std::string::npos) << notes[0];
+    EXPECT_NE(notes[1].find(" closed"), std::string::npos) << notes[1];
+
+    // A second run appends, under a header of its own; a log that cannot be
+    // written stops the run before anything is sent.
+    {
+        kt::sim::SimProcess sim({"--link", link});
+        ASSERT_FALSE(sim.FirstLine().empty());
+        EXPECT_EQ(Ctl(dir.Path(), {"send", "--port", "COM1", "--log=traffic.log", "commands.txt"}).status, 0);
+        const CtlRun bad =
+            Ctl(dir.Path(), {"send", "--port", "COM1", "--log", "no/such/dir/t.log", "commands.txt"});
+        EXPECT_EQ(bad.status, 2);
+        EXPECT_NE(bad.err.find("cannot open no/such/dir/t.log"), std::string::npos) << bad.err;
+        EXPECT_EQ(bad.out, "");
+    }
+    int headers = 0;
+    for (const std::string& line : Lines(Slurp(dir.Path() / "traffic.log")))
+        headers += line.rfind("# kt4470ctl ", 0) == 0;
+    EXPECT_EQ(headers, 2);
 }
 
 }  // namespace

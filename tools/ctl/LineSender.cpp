@@ -39,6 +39,12 @@ LineSender::~LineSender() {
     driver_.OnReceiveData = nullptr;
     driver_.OnLineLost = nullptr;
     driver_.ClosePort();
+    driver_.SetTrafficTap(nullptr);
+}
+
+void LineSender::Record(traffic::TrafficRecorder* recorder) {
+    recorder_ = recorder;
+    driver_.SetTrafficTap(recorder);
 }
 
 int64_t LineSender::NowUs() {
@@ -78,8 +84,13 @@ bool LineSender::Open(const LineOptions& o, std::string& reason) {
     return false;
 }
 
+void LineSender::Close() {
+    driver_.ClosePort();
+}
+
 void LineSender::Poll() {
     driver_.Poll();
+    if (recorder_) recorder_->FlushIfDue();
 }
 
 CommandResult LineSender::Send(const std::string& command) {

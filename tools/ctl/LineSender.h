@@ -12,6 +12,7 @@
 #include "protocol/AnswerRule.h"
 #include "protocol/SmsExchange.h"
 #include "serial/CommPortDriver.h"
+#include "traffic/TrafficRecorder.h"
 
 namespace kt::ctl {
 
@@ -39,10 +40,17 @@ class LineSender {
     LineSender();
     ~LineSender();
 
+    // Records the line's traffic from now on (null: no more); the recorder
+    // must outlive the sender or be detached. Attach it before Open() so that
+    // the port's opening is recorded.
+    void Record(traffic::TrafficRecorder* recorder);
+
     // Opens the line ("COMn" and "Com n", n 1..16, resolved as the window
     // resolves them, the user's binding included; anything else as a device path); false with the window's
     // reason (no such device, permission with the dialout hint, in use) in `reason`.
     bool Open(const LineOptions& options, std::string& reason);
+    // Closes the line (Send then sends nothing).
+    void Close();
     // Sends one command and waits for its answer. Once the line is lost,
     // nothing more is sent.
     CommandResult Send(const std::string& command);
@@ -63,6 +71,7 @@ class LineSender {
     serial::TCommPortDriver driver_;
     protocol::AnswerRule rule_;
     protocol::SmsExchange* sms_ = nullptr;  // fed while RunSms runs
+    traffic::TrafficRecorder* recorder_ = nullptr;
     int64_t receivedUs_ = 0;
     int entry_ = 0;  // n of "Com n", 0 for a device given by its path
     bool lost_ = false;

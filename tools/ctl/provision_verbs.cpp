@@ -345,8 +345,11 @@ int SendSms(LineSender& line, const std::vector<std::string>& commands, const Sm
 int Send(const std::vector<std::string>& args) {
     Arguments a;
     int status = 0;
-    if (!ParseArguments("send", args, true, {"--to", "--answer-timeout"}, {"--sms", "--dry-run"}, a, status))
+    if (!ParseArguments("send", args, true, {"--to", "--answer-timeout", "--log"}, {"--sms", "--dry-run"}, a,
+                        status))
         return status;
+    const auto logOption = a.values.find("--log");
+    const std::string logPath = logOption != a.values.end() ? logOption->second : std::string();
     if (a.files.size() > 1) return BadArguments("send", "send takes at most one FILE");
     LineOptions o = a.line;
     SmsOptions sms;
@@ -391,13 +394,31 @@ int Send(const std::vector<std::string>& args) {
         if (sms.dryRun) return 0;
     }
 
+    // The traffic log's header names the port as Open() set it up; the
+    // opening, or why it failed, is its first entry.
+    traffic::TrafficRecorder traffic("kt4470ctl");
     LineSender line;
-    std::string reason;
-    if (!line.Open(o, reason)) {
+    if (!logPath.empty()) line.Record(&traffic);
+    std::string reason, logError;
+    const bool open = line.Open(o, reason);
+    if (!logPath.empty() && !traffic.OpenFile(logPath, /*exclusive=*/false, &logError)) {
+        std::fprintf(stderr, "kt4470ctl send: %s\n", PrintableLine(logError).c_str());
+        return 2;
+    }
+    if (!open) {
         std::fprintf(stderr, "kt4470ctl send: %s\n", PrintableLine(reason).c_str());
         return 2;
     }
-    return sms.on ? SendSms(line, commands, sms) : SendDirect(line, commands);
+    status = sms.on ? SendSms(line, commands, sms) : SendDirect(line, commands);
+    if (!logPath.empty()) {
+        line.Close();  // recorded
+        traffic.CloseFile();
+        if (!traffic.FileError().empty()) {
+            std::fprintf(stderr, "kt4470ctl send: %s\n", PrintableLine(traffic.FileError()).c_str());
+            if (status == 0) status = 1;
+        }
+    }
+    return status;
 }
 
 // ---- verify, read --------------------------------------------------------------
@@ -523,15 +544,20 @@ void PrintProvisionHelp(FILE* out) {
         "        1..3 (TCLEV), parameters (SETTN), APN, user, password, IP address, FTP host,\n"
         "        FTP user, FTP password, directory, HTTP host, the schedule (SETSH), the\n"
         "        stored option string (SETMP, when the file holds one)\n"
-        "  kt4470ctl send --port PORT [--rate BAUD] [--parity none|even] [--timeout S] [FILE|-]\n"
+        "  kt4470ctl send --port PORT [--rate BAUD] [--parity none|even] [--timeout S]\n"
+        "                 [--log LOG] [FILE|-]\n"
         "      send each command line of FILE (or standard input) framed for direct mode and\n"
         "      wait for the module's answer: it ends after 150 ms of quiet; no byte within\n"
         "      the time-out (5 s) is no answer. Prints \"> command\" and \"< answer\" (or\n"
         "      \"! no answer\"); PORT is a device or COMn / \"Com n\" as the window maps it;\n"
         "      2400 baud and no parity by default. Exit status: 0 every command answered,\n"
         "      1 any not (the count on stderr), 2 bad arguments or a port that does not open\n"
+        "      or a LOG that does not. --log LOG appends the traffic to LOG in the window's\n"
+        "      traffic log format: a header line, then every chunk written (TX) and read (RX)\n"
+        "      with its local time and the bytes in the escapes above, and '#' lines for the\n"
+        "      port; with --sms too\n"
         "  kt4470ctl send --sms --to NUMBER --port PORT [--answer-timeout S] [--timeout S]\n"
-        "                 [--dry-run] [--rate BAUD] [--parity none|even] [FILE|-]\n"
+        "                 [--dry-run] [--rate BAUD] [--parity none|even] [--log LOG] [FILE|-]\n"
         "      send each command line as one SMS to the module's NUMBER through the GSM modem\n"
         "      on PORT (PDU mode, as the window's SMS mode sends it), one at a time: the SMS is\n"
         "      submitted (\"+CMGS: <mr>\" and OK; \"+CMS ERROR: <n>\", ERROR or no answer within\n"
