@@ -32,6 +32,7 @@ class Window {
         App();
         kt::app::FormOptions options;
         options.workDir = dir_.path().toStdString();
+        qputenv("KT4470_DATA_DIR", dir_.path().toUtf8());  // the session log goes there
         options.manualTimers = true;
         options.showMessage = [](const std::string&, const std::string&, kt::protocol::MsgIcon) {};
         form_ = std::make_unique<kt::app::TForm1>(options);

@@ -25,6 +25,7 @@ cleanup() {
 }
 trap cleanup EXIT
 cd "$work"
+export KT4470_DATA_DIR="$work"  # the session logs of the runs stay in the temporary folder
 
 if [ -x "$sim" ]; then
     "$sim" --mode module --link "$work/COM1" >/dev/null 2>&1 &

@@ -9,12 +9,14 @@
 #include <QShowEvent>
 #include <QTabBar>
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
 #include "app/ModuleSettingsOf.h"
 #include "app/ProvisioningRun.h"
 #include "app/SerialPortPage.h"
+#include "app/TrafficView.h"
 #include "config/PortBindings.h"
 #include "config/SettingsFile.h"
 #include "pages/AbonentsPage.h"
@@ -29,6 +31,7 @@
 #include "pages/TextSlotsPage.h"
 #include "serial/PortText.h"
 #include "serial/SerialBackend.h"
+#include "traffic/SessionLogs.h"
 #include "version/Version.h"
 
 namespace kt::app {
@@ -85,6 +88,9 @@ TForm1::TForm1(FormOptions options, QWidget* parent)
     for (Page* page : pages_)
         page->AddSettings(*settings_);
 
+    // Every byte on the line from the first open on.
+    CommPortDriver1.SetTrafficTap(&Traffic);
+
     // The port component as the window defines it, before InitPort first runs.
     auto& d = CommPortDriver1;
     d.SetPort(pnCustom);
@@ -111,12 +117,22 @@ TForm1::TForm1(FormOptions options, QWidget* parent)
     QObject::connect(&Timer1, &QTimer::timeout, this, [this] { Tick(); });
 
     FormCreate();
+    // The session log starts once the port is set up as the settings want it,
+    // so that its header names that port; what came before is in the ring
+    // and goes into the file after the header.
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    if (!kt::traffic::StartSessionLog(Traffic, kt::traffic::SessionLogFolder(),
+                                      std::chrono::duration_cast<std::chrono::microseconds>(now).count(),
+                                      &sessionLogError_))
+        std::fprintf(stderr, "kt4470: no session log: %s\n", sessionLogError_.c_str());
     if (!options.manualTimers) Timer1.start();
 }
 
 TForm1::~TForm1() {
     delete provisioning_;
     provisioning_ = nullptr;
+    delete trafficView_;  // before the recorder it shows
+    trafficView_ = nullptr;
     Timer1.stop();
     CommPortDriver1.OnReceiveData = nullptr;
     CommPortDriver1.OnReceivePacket = nullptr;
@@ -270,6 +286,10 @@ void TForm1::BuildMenus() {
         connect(*r.action, &QAction::triggered, this, [this, h = r.handler] { (this->*h)(); });
         registry_.AddHandler(std::string(r.name) + "Click", [this, h = r.handler] { (this->*h)(); });
     }
+    Traffic1 = option->addAction("Traffic...");
+    Traffic1->setObjectName("Traffic1");
+    connect(Traffic1, &QAction::triggered, this, [this] { Traffic1Click(); });
+    registry_.AddHandler("Traffic1Click", [this] { Traffic1Click(); });
     option->setToolTipsVisible(true);  // the items say why they are disabled
     connect(mainPage->SMSmode, &QCheckBox::toggled, this, [this] { UpdateModuleActions(); });
     UpdateModuleActions();
@@ -496,6 +516,13 @@ void TForm1::SaveSetting1Click() {
     SaveCFGFile();
 }
 
+void TForm1::Traffic1Click() {
+    if (!trafficView_) trafficView_ = new TrafficView(*this, Traffic, this);
+    trafficView_->show();
+    trafficView_->raise();
+    trafficView_->activateWindow();
+}
+
 void TForm1::KTM447QD1Click() {
     Config.SetAlternateModule(!Config.AlternateModule());
     KTM447QD1->setChecked(Config.AlternateModule());
@@ -510,6 +537,7 @@ void TForm1::ApplyAlternateModule(bool on) {
 
 void TForm1::Tick() {
     engine_->Timer1Timer();
+    Traffic.Flush();  // the session log is at most about a second behind
 }
 
 void TForm1::showEvent(QShowEvent* event) {

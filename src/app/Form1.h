@@ -32,6 +32,7 @@
 #include "protocol/WindowInterface.h"
 #include "serial/CommPortDriver.h"
 #include "serial/PortNames.h"
+#include "traffic/TrafficRecorder.h"
 #include "widgets/Widgets.h"
 
 namespace kt::app {
@@ -41,6 +42,7 @@ class MainPage;
 class ProvisioningRun;
 struct RunPlan;
 class SerialPortPage;
+class TrafficView;
 
 // Shows one modal message box (text, caption, icon, OK).
 using MessagePresenter =
@@ -148,6 +150,12 @@ class TForm1 : public QMainWindow, public kt::protocol::IWindow, public PageHost
     const kt::protocol::CommandBaseline& WriteBaseline() const { return writeBaseline_; }
     // The time-out and quiet gap of a command's answer in the runs.
     const kt::protocol::AnswerRule& AnswerTiming() const { return answerRule_; }
+    // "Traffic...": opens (or brings to the front) the traffic view.
+    void Traffic1Click();
+    // The traffic view once opened, else null.
+    TrafficView* TrafficWindow() const { return trafficView_; }
+    // Why the session log could not be started (empty when it runs).
+    const std::string& SessionLogError() const { return sessionLogError_; }
     // The "KTM447QD-RT" menu item: flips the stored alternate module option
     // and applies its layout.
     void KTM447QD1Click();
@@ -229,7 +237,9 @@ class TForm1 : public QMainWindow, public kt::protocol::IWindow, public PageHost
 
     // ---- Parts ------------------------------------------------------------------------
     // Declared in construction order: the driver outlives the engine, and its
-    // poll timer outlives it.
+    // poll timer and its traffic recorder outlive it (the driver's last act,
+    // closing the port, is recorded).
+    kt::traffic::TrafficRecorder Traffic{"kt4470"};
     QtPollTimer pollTimer_;
     kt::serial::TCommPortDriver CommPortDriver1{&pollTimer_};
     kt::config::ConfigRecord Config;
@@ -251,6 +261,7 @@ class TForm1 : public QMainWindow, public kt::protocol::IWindow, public PageHost
     QAction* WriteChanges1 = nullptr;
     QAction* VerifyModule1 = nullptr;
     QAction* ReadSettings1 = nullptr;
+    QAction* Traffic1 = nullptr;
     QTimer Timer1;
 
     MainPage* mainPage = nullptr;
@@ -297,6 +308,8 @@ class TForm1 : public QMainWindow, public kt::protocol::IWindow, public PageHost
     std::unique_ptr<kt::protocol::ProtocolEngine> engine_;
     ProvisioningRun* provisioning_ = nullptr;
     kt::protocol::CommandBaseline writeBaseline_;
+    TrafficView* trafficView_ = nullptr;
+    std::string sessionLogError_;
     std::filesystem::path settingsFile_;
     std::filesystem::path portBindingsFile_;
     std::string deviceRoot_;

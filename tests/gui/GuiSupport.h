@@ -12,15 +12,18 @@
 #include <QApplication>
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "app/Form1.h"
 #include "config/ConfigRecord.h"
+#include "config/UserFolders.h"
 #include "support/Pty.h"
 
 namespace kt::test {
@@ -54,9 +57,16 @@ class WindowTest : public ::testing::Test {
         char pattern[] = "/tmp/kt_gui_XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         dir = pattern;
+        // The per-user data folder (session logs) is the test's own.
+        if (const char* before = std::getenv(config::kDataDirVariable)) dataDirBefore = before;
+        setenv(config::kDataDirVariable, dir.c_str(), 1);
     }
     void TearDown() override {
         form.reset();
+        if (dataDirBefore)
+            setenv(config::kDataDirVariable, dataDirBefore->c_str(), 1);
+        else
+            unsetenv(config::kDataDirVariable);
         std::error_code ec;
         std::filesystem::remove_all(dir, ec);
     }
@@ -118,6 +128,7 @@ class WindowTest : public ::testing::Test {
     }
 
     std::filesystem::path dir;
+    std::optional<std::string> dataDirBefore;
     FixedClock clock;
     // The answer rule of the window's runs (tests of long runs shorten it).
     protocol::AnswerRule answerRule;

@@ -73,7 +73,8 @@ TEST_F(Composition, SharedControlsAndMenusByName) {
     EXPECT_TRUE(f.Status->isReadOnly());
     EXPECT_TRUE(f.mainPage->DeleteSMS->isHidden());
 
-    // Menus: File -> About, Exit; Option -> KTM447QD-RT (hidden), Save Setting, the four module runs.
+    // Menus: File -> About, Exit; Option -> KTM447QD-RT (hidden), Save Setting, the four module runs,
+    // Traffic...
     const auto menus = f.menuBar()->findChildren<QMenu*>(Qt::FindDirectChildrenOnly);
     std::vector<std::string> titles;
     for (auto* a : f.menuBar()->actions())
@@ -87,7 +88,7 @@ TEST_F(Composition, SharedControlsAndMenusByName) {
     EXPECT_EQ(file->actions().back()->objectName().toStdString(), "Exit1");
     EXPECT_EQ(f.About1->text().toStdString(), "About");
     EXPECT_TRUE(file->actions().contains(f.About1));
-    ASSERT_EQ(option->actions().size(), 6);
+    ASSERT_EQ(option->actions().size(), 7);
     EXPECT_EQ(option->actions()[0]->objectName().toStdString(), "KTM447QD1");
     EXPECT_EQ(option->actions()[0]->text().toStdString(), "KTM447QD-RT");
     EXPECT_FALSE(option->actions()[0]->isVisible());
@@ -103,6 +104,8 @@ TEST_F(Composition, SharedControlsAndMenusByName) {
         EXPECT_EQ(option->actions()[k + 2]->objectName().toStdString(), runs[k].first);
         EXPECT_EQ(option->actions()[k + 2]->text().toStdString(), runs[k].second);
     }
+    EXPECT_EQ(option->actions()[6]->objectName().toStdString(), "Traffic1");
+    EXPECT_EQ(option->actions()[6]->text().toStdString(), "Traffic...");
 }
 
 TEST_F(Composition, AboutShowsVersionAndLicence) {
