@@ -69,7 +69,8 @@ TForm1::TForm1(FormOptions options, QWidget* parent)
       portBindingsFile_(options.portBindingsFile.empty() ? kt::config::PortBindingsFile()
                                                          : std::move(options.portBindingsFile)),
       deviceRoot_(options.deviceRoot.empty() ? "/" : std::move(options.deviceRoot)),
-      answerRule_(options.answerRule) {
+      answerRule_(options.answerRule),
+      smsTimes_(options.smsTimes) {
     if (options.clock) {
         clock_ = options.clock;
     } else {
@@ -305,11 +306,18 @@ void TForm1::UpdateModuleActions() {
         {ReadSettings1, "Fill the pages with every setting the module can report"},
     };
     for (const auto& [action, tip] : actions) {
-        action->setEnabled(!sms);
-        action->setToolTip(
-            sms ? "Not in SMS mode: every command would go as an SMS of its own; switch SMS mode "
-                  "off and connect the module directly"
-                : tip);
+        // Writing goes by SMS too, one SMS per command; verifying and reading
+        // would each be a hundred SMS.
+        const bool bySms = action == WriteAllSettings1 || action == WriteChanges1;
+        action->setEnabled(!sms || bySms);
+        if (!sms)
+            action->setToolTip(tip);
+        else if (bySms)
+            action->setToolTip(QString(tip) + " by SMS through the modem, one SMS per command");
+        else
+            action->setToolTip(
+                "Not in SMS mode: every request would go as an SMS of its own; switch SMS mode "
+                "off and connect the module directly");
     }
 }
 

@@ -29,6 +29,7 @@
 #include "protocol/AnswerRule.h"
 #include "protocol/Engine.h"
 #include "protocol/Provisioning.h"
+#include "protocol/SmsExchange.h"
 #include "protocol/WindowInterface.h"
 #include "serial/CommPortDriver.h"
 #include "serial/PortNames.h"
@@ -83,6 +84,8 @@ struct FormOptions {
     // The time-out and quiet gap that decide a command's answer in the runs
     // of the Option menu (tests shorten them).
     kt::protocol::AnswerRule answerRule = kt::protocol::AnswerRule();
+    // The modem's time-outs and the inbox polling of the runs in SMS mode.
+    kt::protocol::SmsTimes smsTimes = kt::protocol::SmsTimes();
 };
 
 inline constexpr const char* kApplicationTitle = "KT4470QD25E";
@@ -277,12 +280,14 @@ class TForm1 : public QMainWindow, public kt::protocol::IWindow, public PageHost
     void ConnectTwins();
     // The window's own rows of loading and saving.
     void AddSettings(SettingsTable& table);
-    // The module runs only in direct mode: one command a turn, each
-    // answered before the next, is no way to send 200 SMS.
+    // "Write All" and "Write Changes" go by SMS in SMS mode (one SMS per
+    // command, each answered before the next); verifying and reading, a
+    // hundred requests, only in direct mode.
     void UpdateModuleActions();
-    // A run may start: none is under way, SMS mode is off and the port is
-    // open (a box says why not).
-    bool RunAllowed(const std::string& caption);
+    // A run may start: none is under way, the port is open, and in SMS mode
+    // the run may go by SMS (`bySms`) and the module's number is usable (a box
+    // says why not).
+    bool RunAllowed(const std::string& caption, bool bySms = false);
     // Starts the run once the question, if any, is answered with OK.
     void StartRun(RunPlan plan, std::unique_ptr<CommandTransport> transport, const Question* question);
     // Sends one command of a run and decides its answer.
@@ -314,6 +319,7 @@ class TForm1 : public QMainWindow, public kt::protocol::IWindow, public PageHost
     std::filesystem::path portBindingsFile_;
     std::string deviceRoot_;
     kt::protocol::AnswerRule answerRule_;
+    kt::protocol::SmsTimes smsTimes_;
     bool blankSettings_ = true;
     bool busy_ = false;
     bool shownOnce_ = false;

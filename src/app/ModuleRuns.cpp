@@ -14,7 +14,9 @@
 #include "app/ModuleSettingsOf.h"
 #include "app/ProvisioningRun.h"
 #include "app/SerialPortPage.h"
+#include "app/SmsTransport.h"
 #include "config/SettingsFile.h"
+#include "protocol/Framing.h"
 #include "protocol/ModuleReport.h"
 #include "serial/PortText.h"
 
@@ -72,16 +74,28 @@ void TForm1::SetWriteBaseline() {
 }
 
 std::unique_ptr<CommandTransport> TForm1::MakeTransport() {
+    if (SmsModeChecked()) return std::make_unique<SmsTransport>(*this, ModuleNumber(), smsTimes_);
     return std::make_unique<DirectTransport>(*this, answerRule_);
 }
 
-bool TForm1::RunAllowed(const std::string& caption) {
-    if (provisioning_ || SmsModeChecked()) return false;
-    if (CommPortDriver1.IsOpen()) return true;
-    ShowMessage(kt::serial::PortHeadText(CommPortDriver1, serialPage->RadioGroupPort->ItemIndex() + 1) +
-                    " is not open: nothing was sent. Pick the port on the \"Serial Port\" page.",
-                caption, MsgIcon::Warning);
-    return false;
+bool TForm1::RunAllowed(const std::string& caption, bool bySms) {
+    if (provisioning_ || (SmsModeChecked() && !bySms)) return false;
+    if (!CommPortDriver1.IsOpen()) {
+        ShowMessage(kt::serial::PortHeadText(CommPortDriver1, serialPage->RadioGroupPort->ItemIndex() + 1) +
+                        " is not open: nothing was sent. Pick the port on the \"Serial Port\" page.",
+                    caption, MsgIcon::Warning);
+        return false;
+    }
+    std::string pdu, why;
+    if (SmsModeChecked() &&
+        !kt::protocol::CommandPdu("GETST", ModuleNumber(), pdu,
+                                  [&why](const std::string& text, const std::string&) { why = text; })) {
+        ShowMessage(why + "\r\nThe module's number (\"" + ModuleNumber() +
+                        "\" on the Main page) is where every SMS goes: nothing was sent.",
+                    caption, MsgIcon::Warning);
+        return false;
+    }
+    return true;
 }
 
 void TForm1::StartRun(RunPlan plan, std::unique_ptr<CommandTransport> transport, const Question* question) {
@@ -119,6 +133,28 @@ Question RunQuestion(const char* caption, std::string text, Answer defaultButton
     return q;
 }
 
+// In SMS mode every command is an SMS the operator pays for: the question
+// says how many, the summary adds what the modem refused and what was lost,
+// and where the delivery log is.
+std::string SmsCount(const CommandTransport& transport, size_t commands) {
+    if (!dynamic_cast<const SmsTransport*>(&transport)) return {};
+    return " That is " + std::to_string(commands) + " SMS, one per command, each awaiting its answer.";
+}
+
+void AddSmsSummary(TForm1& form, RunPlan& plan, CommandTransport& transport) {
+    auto* sms = dynamic_cast<SmsTransport*>(&transport);
+    if (!sms) return;
+    plan.finish = [&form, sms, caption = plan.caption](const std::string& summary, RunTally::End end) {
+        std::string text = summary + "\r\n" + std::to_string(sms->NotSubmitted()) + " not submitted, " +
+                           std::to_string(sms->Lost()) + " submitted without an answer.\r\n";
+        text += sms->LogTrouble().empty()
+                    ? "Every state of every SMS is in the delivery log " + sms->LogPath().string() + "."
+                    : "No delivery log: " + sms->LogTrouble() + ".";
+        const bool clean = end == RunTally::End::Complete && sms->NotSubmitted() == 0 && sms->Lost() == 0;
+        form.ShowMessage(text, caption, clean ? MsgIcon::Information : MsgIcon::Warning);
+    };
+}
+
 // The slots of the commands, at most a dozen named.
 std::string SlotList(const Writes& writes) {
     std::string out;
@@ -138,12 +174,12 @@ void BaselineHolds(CommandBaseline& baseline, const Writes& now, const std::vect
 }  // namespace
 
 void TForm1::WriteAllSettings1Click() {
-    if (!RunAllowed(kWriteAllCaption)) return;
+    if (!RunAllowed(kWriteAllCaption, true)) return;
     Writes writes = kt::protocol::ProvisioningSlots(ModuleSettingsOf(*this));
     auto transport = MakeTransport();
-    std::string text = "Send all " + std::to_string(writes.size()) + " commands to " +
-                       transport->Destination() +
-                       "? Every setting the pages write is replaced in the module.";
+    std::string text =
+        "Send all " + std::to_string(writes.size()) + " commands to " + transport->Destination() +
+        "? Every setting the pages write is replaced in the module." + SmsCount(*transport, writes.size());
     if (BlankSettings()) {
         const std::string file = std::filesystem::absolute(SettingsPath()).lexically_normal().string();
         text +=
@@ -155,11 +191,13 @@ void TForm1::WriteAllSettings1Click() {
             "phone book). Sending them wipes the module's settings.";
     }
     const Question q = RunQuestion(kWriteAllCaption, text, Answer::Cancel);
-    StartRun(WritePlan(kWriteAllCaption, std::move(writes), writeBaseline_), std::move(transport), &q);
+    RunPlan plan = WritePlan(kWriteAllCaption, std::move(writes), writeBaseline_);
+    AddSmsSummary(*this, plan, *transport);
+    StartRun(std::move(plan), std::move(transport), &q);
 }
 
 void TForm1::WriteChanges1Click() {
-    if (!RunAllowed(kWriteChangesCaption)) return;
+    if (!RunAllowed(kWriteChangesCaption, true)) return;
     const Writes now = kt::protocol::ProvisioningSlots(ModuleSettingsOf(*this));
     Writes changed = kt::protocol::CommandsSince(now, writeBaseline_);
     if (changed.empty()) {
@@ -175,9 +213,11 @@ void TForm1::WriteChanges1Click() {
                         " commands to " + transport->Destination() +
                         "? Only the settings that differ from what the module was last given "
                         "go out: " +
-                        SlotList(changed) + ".",
+                        SlotList(changed) + "." + SmsCount(*transport, changed.size()),
                     Answer::Cancel);
-    StartRun(WritePlan(kWriteChangesCaption, std::move(changed), writeBaseline_), std::move(transport), &q);
+    RunPlan plan = WritePlan(kWriteChangesCaption, std::move(changed), writeBaseline_);
+    AddSmsSummary(*this, plan, *transport);
+    StartRun(std::move(plan), std::move(transport), &q);
 }
 
 void TForm1::VerifyModule1Click() {

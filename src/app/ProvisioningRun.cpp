@@ -92,7 +92,7 @@ ProvisioningRun::ProvisioningRun(TForm1& form, RunPlan plan, std::unique_ptr<Com
     : QObject(parent), form_(form), plan_(std::move(plan)), transport_(std::move(transport)) {}
 
 ProvisioningRun::~ProvisioningRun() {
-    if (inFlight_) transport_->Abandon();
+    if (inFlight_) transport_->Drop();
     if (dialog_) dialog_->deleteLater();
 }
 

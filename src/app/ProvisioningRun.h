@@ -6,7 +6,8 @@
 // answered ERROR and no answer; the stop after three unanswered commands in a
 // row; the summary); a transport sends each command and decides its answer.
 // Direct mode's transport frames the command as a page sends it and waits
-// with kt4470ctl send's answer rule.
+// with kt4470ctl send's answer rule; SMS mode's (SmsTransport.h) sends it as
+// one SMS through the modem.
 #pragma once
 
 #include <QElapsedTimer>
@@ -54,6 +55,9 @@ class CommandTransport {
     // at once and `done` is not called; false: the transport still reports it
     // through `done`, and the run ends after it.
     virtual bool Abandon() = 0;
+    // The run goes away (the window closes) with a command in flight: give
+    // it up without asking anything.
+    virtual void Drop() { Abandon(); }
     // Bytes the port delivered while the run lasts.
     virtual void Received(const void* /*data*/, uint32_t /*size*/) {}
 };

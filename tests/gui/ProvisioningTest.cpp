@@ -10,6 +10,7 @@
 #include <QTest>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <sstream>
 
@@ -427,20 +428,23 @@ TEST_F(ProvisioningSimTest, ReadSettingsFillsThePages) {
 
     ASSERT_TRUE(f.Controls().RunHandler("WriteChanges1Click"));
     ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].icon, protocol::MsgIcon::Information);
     EXPECT_EQ(messages[1].text.rfind("Nothing to send", 0), 0u) << messages[1].text;
 }
 
-TEST_F(ProvisioningTest, OnlyInDirectModeAndWithAnOpenPort) {
+TEST_F(ProvisioningTest, WritingAlsoBySmsOthersInDirectModeAllWithAnOpenPort) {
     auto& f = StartWithoutPort();
     const std::vector<QAction*> runs = {f.WriteAllSettings1, f.WriteChanges1, f.VerifyModule1,
                                         f.ReadSettings1};
     f.mainPage->SMSmode->setChecked(true);
     for (QAction* run : runs) {
-        EXPECT_FALSE(run->isEnabled()) << run->objectName().toStdString();
-        EXPECT_NE(run->toolTip().indexOf("SMS"), -1);
+        const bool bySms = run == f.WriteAllSettings1 || run == f.WriteChanges1;
+        EXPECT_EQ(run->isEnabled(), bySms) << run->objectName().toStdString();
+        EXPECT_NE(run->toolTip().indexOf(bySms ? "one SMS per command" : "Not in SMS mode"), -1);
+        messages.clear();
         f.Controls().RunHandler(run->objectName().toStdString() + "Click");
+        EXPECT_EQ(messages.size(), bySms ? 1u : 0u);
     }
-    EXPECT_TRUE(messages.empty());
     EXPECT_TRUE(questions.empty());
 
     f.mainPage->SMSmode->setChecked(false);
@@ -455,6 +459,250 @@ TEST_F(ProvisioningTest, OnlyInDirectModeAndWithAnOpenPort) {
         EXPECT_EQ(messages[0].icon, protocol::MsgIcon::Warning);
     }
     EXPECT_TRUE(questions.empty());
+}
+
+// SMS mode against kt4470-sim's modem: "Write Changes" sends exactly the
+// changed commands, each as the PDU the window's SMS path builds, and leaves
+// another sender's message; every state goes to the delivery log.
+class ProvisioningSmsTest : public ProvisioningTest {
+  protected:
+    void SetUp() override {
+        ProvisioningTest::SetUp();
+        answerQuestion = [](const app::Question&) { return app::Answer::Ok; };
+        moreOptions = [](app::FormOptions& o) {
+            o.smsTimes = {.modemMs = 2000, .answerMs = 3000, .pollMs = 50};
+        };
+    }
+    app::TForm1& StartBySms(std::vector<std::string> simArgs) {
+        std::vector<std::string> args{"--mode",          "modem",
+                                      "--module-number", kModule,
+                                      "--link",          (dir / "COM1").string(),
+                                      "--log",           (dir / "sim.log").string()};
+        args.insert(args.end(), simArgs.begin(), simArgs.end());
+        // A case of its own: a fresh simulator, delivery log and window.
+        simulator.reset();
+        for (const char* file : {"COM1", "sim.log", "sms-runs.log"})
+            std::filesystem::remove(dir / file);
+        messages.clear();
+        questions.clear();
+        simulator = std::make_unique<sim::SimProcess>(args);
+        EXPECT_FALSE(simulator->FirstLine().empty());
+        auto& f = StartOnPty();
+        SetText("BRnumber", kModule);
+        f.mainPage->SMSmode->setChecked(true);
+        return f;
+    }
+    std::string DeliveryLog() {
+        std::ifstream in(dir / "sms-runs.log", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    // The log's lines after the local time ("yyyy-MM-dd hh:mm:ss").
+    std::vector<std::string> LogTails() {
+        std::vector<std::string> tails;
+        std::istringstream in(DeliveryLog());
+        for (std::string line; std::getline(in, line);) {
+            EXPECT_GT(line.size(), 19u);
+            EXPECT_EQ(line[10], ' ') << line;
+            tails.push_back(line.size() > 19 ? line.substr(19) : line);
+        }
+        return tails;
+    }
+    bool RunEnds(app::TForm1& f, int ms) {
+        const bool ended = QTest::qWaitFor([&] { return f.Provisioning() == nullptr; }, ms);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return ended;
+    }
+
+    static constexpr const char* kModule = "+4917012345";
+    std::unique_ptr<sim::SimProcess> simulator;
+};
+
+TEST_F(ProvisioningSmsTest, WriteChangesSendsTheChangedCommandsAsPdus) {
+    auto& f = StartBySms({"--inbox-other", "+4915550000=Hello"});
+    SetText("TXTSMS9", "Pump 1 on");
+    SetText("iTXTSMS3", "Door");
+    ASSERT_TRUE(f.Controls().RunHandler("WriteChanges1Click"));
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_NE(
+        questions[0].text.find("Send 2 of 141 commands to +4917012345 by SMS through the modem on COM1"),
+        std::string::npos)
+        << questions[0].text;
+    EXPECT_NE(questions[0].text.find("That is 2 SMS"), std::string::npos) << questions[0].text;
+    EXPECT_TRUE(f.Engine().ModemOwnedByRun);
+    ASSERT_TRUE(RunEnds(f, 10000));
+    EXPECT_FALSE(f.Engine().ModemOwnedByRun);
+    // On the wire: a look at the inbox, then per command the submission, the
+    // PDU of the window's SMS path, a listing and the answer's deletion; the
+    // other sender's message (index 1) stays.
+    auto modemWire = [this] {
+        std::vector<std::string> wire;
+        for (const std::string& line : SimReceived(dir / "sim.log"))
+            if (line.find("\"mode\":\"modem\"") != std::string::npos) {
+                const size_t text = line.find("\"text\":\"") + 8;
+                wire.push_back(line.substr(text, line.rfind('"') - text));
+            }
+        return wire;
+    };
+    const std::vector<std::string> wire = modemWire();
+    std::vector<std::string> expected{"AT+CMGL=0\\r"};
+    for (const char* command : {"SETTX09 Pump 1 on", "SETTI03 Door"}) {
+        std::string pdu;
+        ASSERT_TRUE(protocol::CommandPdu(command, kModule, pdu));
+        expected.push_back(protocol::SmsSubmitCommand(pdu) + "\\r");
+        expected.push_back(protocol::SmsPduDigits(pdu) + "\\u001a");
+        expected.push_back("AT+CMGL=0\\r");
+        expected.push_back("AT+CMGD=2\\r");
+    }
+    EXPECT_EQ(wire, expected);
+
+    // Afterwards the window's own inbox poll and single SMS go out as before.
+    for (int i = 0; i < 31; ++i)
+        f.Tick();
+    EXPECT_TRUE(f.Engine().SendSMS("GETST"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return modemWire().size() >= wire.size() + 2; }, 2000));
+    const std::vector<std::string> after = modemWire();
+    EXPECT_EQ(after[wire.size()].rfind("AT+CMGL=", 0), 0u) << after[wire.size()];
+    EXPECT_EQ(after[wire.size() + 1], "AT+CMGS=19\\r");
+
+    // What was answered is what the module holds now.
+    ASSERT_TRUE(f.Controls().RunHandler("WriteChanges1Click"));
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].icon, protocol::MsgIcon::Information);
+    EXPECT_EQ(messages[1].text.rfind("Nothing to send", 0), 0u) << messages[1].text;
+}
+
+// What became of each command, in the reply memo, the summary and the log:
+// answered in order, refused by the modem, lost on a slow network; the run
+// goes on to the end.
+TEST_F(ProvisioningSmsTest, EachCommandsStateInMemoSummaryAndLog) {
+    const struct {
+        const char* name;
+        std::vector<std::string> sim;
+        int64_t answerMs;
+        const char* summary;
+        std::vector<std::string> memo, log;
+    } cases[] = {
+        {"answered",
+         {},
+         3000,
+         "2 commands: 2 answered, 0 answered ERROR, 0 no answer.\r\n0 not submitted, 0 submitted without "
+         "an answer.",
+         {"09: Pump 1 on", "03: Door"},
+         {"\t+4917012345\tSETTX09 Pump 1 on\tsubmitted\treference 1",
+          "\t+4917012345\tSETTX09 Pump 1 on\tanswered\t09: Pump 1 on",
+          "\t+4917012345\tSETTI03 Door\tsubmitted\treference 2",
+          "\t+4917012345\tSETTI03 Door\tanswered\t03: Door"}},
+        {"refused",
+         {"--fail-submit", "1"},
+         3000,
+         "2 commands: 1 answered, 0 answered ERROR, 1 no answer.\r\n1 not submitted, 0 submitted without "
+         "an answer.",
+         {"not submitted: +CMS ERROR: 38", "03: Door"},
+         {"\t+4917012345\tSETTX09 Pump 1 on\tnot submitted\t+CMS ERROR: 38",
+          "\t+4917012345\tSETTI03 Door\tsubmitted\treference 1",
+          "\t+4917012345\tSETTI03 Door\tanswered\t03: Door"}},
+        {"lost",
+         {"--sms-delay", "2"},
+         300,
+         "2 commands: 0 answered, 0 answered ERROR, 2 no answer.\r\n0 not submitted, 2 submitted without "
+         "an answer.",
+         {"no answer after 0.3 s", "no answer after 0.3 s"},
+         {"\t+4917012345\tSETTX09 Pump 1 on\tsubmitted\treference 1",
+          "\t+4917012345\tSETTX09 Pump 1 on\tno answer\tafter 0.3 s",
+          "\t+4917012345\tSETTI03 Door\tsubmitted\treference 2",
+          "\t+4917012345\tSETTI03 Door\tno answer\tafter 0.3 s"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        moreOptions = [&c](app::FormOptions& o) {
+            o.smsTimes = {.modemMs = 2000, .answerMs = c.answerMs, .pollMs = 50};
+        };
+        auto& f = StartBySms(c.sim);
+        SetText("TXTSMS9", "Pump 1 on");
+        SetText("iTXTSMS3", "Door");
+        ASSERT_TRUE(f.Controls().RunHandler("WriteChanges1Click"));
+        ASSERT_TRUE(RunEnds(f, 10000));
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].text.substr(0, messages[0].text.find("\r\nEvery state of every SMS is in "
+                                                                   "the delivery log ")),
+                  c.summary);
+        size_t at = 0;
+        for (const std::string& line : c.memo) {
+            at = f.MemoSMSinput->Text().find(line, at);
+            ASSERT_NE(at, std::string::npos) << line << " in order in " << f.MemoSMSinput->Text();
+            ++at;
+        }
+        EXPECT_EQ(LogTails(), c.log);
+    }
+}
+
+// Cancel while an answer is awaited (the operator waits for it, or abandons
+// it), a window closed and an adapter pulled meanwhile: the log tells each.
+TEST_F(ProvisioningSmsTest, AnAwaitedAnswerCancelledClosedOrCutOff) {
+    enum class Act { Wait, Abandon, CloseWindow, PullAdapter };
+    const struct {
+        const char* name;
+        Act act;
+        const char* delay;
+        const char* summary;  // its start; none when the window is gone
+        const char* last;     // the log's last line
+    } cases[] = {
+        {"wait", Act::Wait, "1", "Cancelled after 1 of 2 commands: 1 answered, 0 answered ERROR, 0 no answer",
+         "\t+4917012345\tSETTX09 Pump 1 on\tanswered\t09: Pump 1 on"},
+        {"abandon", Act::Abandon, "30",
+         "Cancelled after 1 of 2 commands: 0 answered, 0 answered ERROR, 1 no answer, 1 not sent.\r\n0 not "
+         "submitted, 1 submitted without an answer.",
+         "\t+4917012345\tSETTX09 Pump 1 on\tabandoned\tabandoned by the operator"},
+        {"window closed", Act::CloseWindow, "30", nullptr,
+         "\t+4917012345\tSETTX09 Pump 1 on\tabandoned\tthe window was closed"},
+        {"adapter pulled", Act::PullAdapter, "30", "Stopped: the line was lost. 1 of 2 commands sent",
+         "\t+4917012345\tSETTX09 Pump 1 on\tabandoned\tthe line was lost"},
+    };
+    moreOptions = [](app::FormOptions& o) {
+        o.smsTimes = {.modemMs = 2000, .answerMs = 60000, .pollMs = 50};
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        answerQuestion = [](const app::Question&) { return app::Answer::Ok; };
+        auto& f = StartBySms({"--sms-delay", c.delay});
+        SetText("TXTSMS9", "Pump 1 on");
+        SetText("iTXTSMS3", "Door");
+        ASSERT_TRUE(f.Controls().RunHandler("WriteChanges1Click"));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return DeliveryLog().find("submitted") != std::string::npos; }, 5000));
+        switch (c.act) {
+            case Act::Wait:
+            case Act::Abandon:
+                answerQuestion = [&c](const app::Question& q) {
+                    return q.caption != "Cancel" ? app::Answer::Ok
+                           : c.act == Act::Wait  ? app::Answer::Yes
+                                                 : app::Answer::No;
+                };
+                f.Provisioning()->Cancel();
+                ASSERT_EQ(questions.size(), 2u);
+                EXPECT_NE(questions[1].text.find("Wait for the module's answer (at most 60 s"),
+                          std::string::npos)
+                    << questions[1].text;
+                EXPECT_EQ(questions[1].defaultButton, app::Answer::No);
+                break;
+            case Act::CloseWindow:
+                form.reset();
+                break;
+            case Act::PullAdapter:
+                simulator.reset();
+                break;
+        }
+        if (form) {
+            ASSERT_TRUE(RunEnds(*form, 5000));
+            ASSERT_EQ(messages.size(), 1u);
+            EXPECT_EQ(messages[0].text.rfind(c.summary, 0), 0u) << messages[0].text;
+            EXPECT_FALSE(form->Engine().ModemOwnedByRun);
+        }
+        const std::vector<std::string> log = LogTails();
+        ASSERT_FALSE(log.empty());
+        EXPECT_EQ(log.back(), c.last);
+        EXPECT_EQ(log.size(), 2u) << "the second command never went";
+    }
 }
 
 }  // namespace
