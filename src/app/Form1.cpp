@@ -2,10 +2,13 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDateTime>
 #include <QFileDialog>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QSet>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QTabBar>
 #include <algorithm>
@@ -109,8 +112,7 @@ TForm1::TForm1(FormOptions options, QWidget* parent)
     };
     d.OnReceivePacket = d.OnReceiveData;
     d.OnLineLost = [this](TCommPortDriver* sender, const std::string& reason) {
-        StatusBar1->showMessage(
-            FromBytes(LineLostText(*sender, reason, serialPage->RadioGroupPort->ItemIndex() + 1)));
+        ShowPortState(LineLostText(*sender, reason, serialPage->RadioGroupPort->ItemIndex() + 1));
     };
     QObject::connect(&pollTimer_.Timer(), &QTimer::timeout, this, [this] { PollPort(); });
 
@@ -149,9 +151,15 @@ void TForm1::BuildWindow() {
     QFont small = font();
     small.setPointSize(8);
     setFont(small);
-    auto* central = new QWidget(this);
+    ClientArea = new QScrollArea(this);
+    ClientArea->setObjectName("ClientArea");
+    ClientArea->setAccessibleName("Window content");
+    ClientArea->setFrameShape(QFrame::NoFrame);
+    ClientArea->setWidgetResizable(true);
+    auto* central = new QWidget;
     central->setObjectName("Form1Client");
-    setCentralWidget(central);
+    ClientArea->setWidget(central);
+    setCentralWidget(ClientArea);
 
     PageControl1 = new QTabWidget(central);
     PageControl1->setObjectName("PageControl1");
@@ -201,8 +209,12 @@ void TForm1::BuildWindow() {
     MemoS->setGeometry(8, 592, 761, 25);
     MemoS->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     MemoS->setAccessibleName("Last command sent");
+    // The program writes it; the operator reads and copies it, and Tab moves on.
+    MemoS->setReadOnly(true);
+    MemoS->setTabChangesFocus(true);
+    MemoSMSinput->setTabChangesFocus(true);
 
-    Status = new QLineEdit("Setting Mode", central);
+    Status = new QLineEdit(kt::protocol::kDirectModeStatus, central);
     Status->setObjectName("Status");
     // Wider and taller than the classic 66 x 14 so that "Setting Mode" fits
     // the desktop's faces; centred over the buttons below it.
@@ -237,13 +249,92 @@ void TForm1::BuildWindow() {
     StatusBar1->setObjectName("StatusBar1");
     StatusBar1->setAccessibleName("Port state");
     setStatusBar(StatusBar1);
+    FitClientArea();
+
+    // Ctrl+Tab and Ctrl+Shift+Tab turn the pages wherever the focus is.
+    const auto turn = [this](int step) {
+        const int n = PageControl1->count();
+        PageControl1->setCurrentIndex((PageControl1->currentIndex() + step + n) % n);
+    };
+    const struct {
+        QKeyCombination keys;
+        int step;
+    } turns[] = {
+        {Qt::CTRL | Qt::Key_Tab, 1},
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, -1},
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_Tab, -1},
+    };
+    for (const auto& t : turns) {
+        auto* shortcut = new QShortcut(QKeySequence(t.keys), this);
+        connect(shortcut, &QShortcut::activated, this, [turn, step = t.step] { turn(step); });
+    }
 }
+
+void TForm1::FitClientArea() {
+    QWidget* client = ClientArea->widget();
+    QRect used;
+    for (QWidget* w : client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        used |= w->geometry();
+    constexpr int kMargin = 4;
+    client->setMinimumSize(used.right() + 1 + kMargin, used.bottom() + 1 + kMargin);
+}
+
+namespace {
+
+// The mnemonic letter of a caption ("&File" gives 'f'), or none.
+QChar MnemonicOf(const QString& text) {
+    for (qsizetype i = text.indexOf('&'); i >= 0 && i + 1 < text.size(); i = text.indexOf('&', i + 2))
+        if (text[i + 1] != '&') return text[i + 1].toLower();
+    return {};
+}
+
+// Gives every item of a menu (or of the menu bar) that has no mnemonic the
+// first letter of one of its words that no other item uses, else any free
+// letter. Items keep the mnemonics they have; items added later get theirs
+// when the menu next opens.
+void GiveMnemonics(QWidget* menu) {
+    const QList<QAction*> actions = menu->actions();
+    QSet<QChar> taken;
+    for (QAction* a : actions)
+        if (const QChar c = MnemonicOf(a->text()); !c.isNull()) taken.insert(c);
+    for (QAction* a : actions) {
+        const QString text = a->text();
+        if (a->isSeparator() || text.isEmpty() || !MnemonicOf(text).isNull()) continue;
+        const auto free = [&](qsizetype i) {
+            return text[i].isLetterOrNumber() && !taken.contains(text[i].toLower());
+        };
+        qsizetype at = -1;
+        for (qsizetype i = 0; i < text.size() && at < 0; ++i)
+            if (free(i) && (i == 0 || !text[i - 1].isLetterOrNumber())) at = i;
+        for (qsizetype i = 0; i < text.size() && at < 0; ++i)
+            if (free(i)) at = i;
+        if (at < 0) continue;
+        taken.insert(text[at].toLower());
+        a->setText(QString(text).insert(at, '&'));
+    }
+}
+
+}  // namespace
 
 void TForm1::BuildMenus() {
     auto* bar = menuBar();
     bar->setObjectName("MainMenu1");
-    auto* file = bar->addMenu("File");
+    auto* file = bar->addMenu("&File");
     file->setObjectName("File1");
+    fileMenu_ = file;
+    OpenSettings1 = file->addAction("Open Settings...");
+    OpenSettings1->setObjectName("OpenSettings1");
+    OpenSettings1->setShortcut(QKeySequence::Open);
+    connect(OpenSettings1, &QAction::triggered, this, [this] { OpenSettings1Click(); });
+    registry_.AddHandler("OpenSettings1Click", [this] { OpenSettings1Click(); });
+    SaveSettingsAs1 = file->addAction("Save Settings As...");
+    SaveSettingsAs1->setObjectName("SaveSettingsAs1");
+    SaveSettingsAs1->setShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_S);
+    connect(SaveSettingsAs1, &QAction::triggered, this, [this] { SaveSettingsAs1Click(); });
+    registry_.AddHandler("SaveSettingsAs1Click", [this] { SaveSettingsAs1Click(); });
+    file->addSeparator();
+    // The recent files go here, before this separator (UpdateRecentMenu).
+    recentEnd_ = file->addSeparator();
     About1 = file->addAction("About");
     About1->setObjectName("About1");
     connect(About1, &QAction::triggered, this, [this] { About1Click(); });
@@ -251,10 +342,11 @@ void TForm1::BuildMenus() {
     file->addSeparator();
     Exit1 = file->addAction("Exit");
     Exit1->setObjectName("Exit1");
+    Exit1->setShortcut(Qt::CTRL | Qt::Key_Q);
     connect(Exit1, &QAction::triggered, this, [this] { ExitBtnClick(); });
     registry_.AddHandler("Exit1Click", [this] { ExitBtnClick(); });
 
-    auto* option = bar->addMenu("Option");
+    auto* option = bar->addMenu("&Option");
     option->setObjectName("Option1");
     KTM447QD1 = option->addAction("KTM447QD-RT");
     KTM447QD1->setObjectName("KTM447QD1");
@@ -266,6 +358,7 @@ void TForm1::BuildMenus() {
     registry_.AddHandler("KTM447QD1Click", [this] { KTM447QD1Click(); });
     SaveSetting1 = option->addAction("Save Setting");
     SaveSetting1->setObjectName("SaveSetting1");
+    SaveSetting1->setShortcut(Qt::CTRL | Qt::Key_S);
     connect(SaveSetting1, &QAction::triggered, this, [this] { SaveSetting1Click(); });
     registry_.AddHandler("SaveSetting1Click", [this] { SaveSetting1Click(); });
 
@@ -294,6 +387,33 @@ void TForm1::BuildMenus() {
     option->setToolTipsVisible(true);  // the items say why they are disabled
     connect(mainPage->SMSmode, &QCheckBox::toggled, this, [this] { UpdateModuleActions(); });
     UpdateModuleActions();
+
+    UpdateRecentMenu();
+    // Last, so that every item above has its mnemonic.
+    GiveMnemonics(bar);
+    for (QAction* top : bar->actions()) {
+        if (QMenu* menu = top->menu()) {
+            GiveMnemonics(menu);
+            connect(menu, &QMenu::aboutToShow, menu, [menu] { GiveMnemonics(menu); });
+        }
+    }
+}
+
+void TForm1::UpdateRecentMenu() {
+    for (QAction* a : RecentFile)
+        delete a;
+    RecentFile.clear();
+    const auto& files = recent_.Files();
+    for (size_t i = 0; i < files.size(); ++i) {
+        QString shown = QString::fromStdString(files[i].string());
+        shown.replace('&', "&&");
+        auto* a = new QAction(QString("&%1 %2").arg(i + 1).arg(shown), fileMenu_);
+        a->setObjectName(QString("RecentFile%1").arg(i + 1));
+        connect(a, &QAction::triggered, this, [this, i] { OpenRecentFile(i); });
+        fileMenu_->insertAction(recentEnd_, a);
+        RecentFile.push_back(a);
+    }
+    recentEnd_->setVisible(!files.empty());
 }
 
 void TForm1::UpdateModuleActions() {
@@ -341,9 +461,16 @@ void TForm1::FormCreate() {
     }
     e.RawMode = false;
     e.SkipCRLFSaved = serialPage->SkipCRLFcb->isChecked();
-    ReadCFGFile();
+    // A file named at start is one the operator chose: it joins the recent files.
+    if (ReadCFGFile() && !settingsFile_.empty()) Remember(settingsFile_);
+    StartWithRecord();
+}
+
+void TForm1::StartWithRecord() {
+    auto& e = *engine_;
     settings_->RunLoad(Config);
-    SetWriteBaseline();
+    SetWriteBaseline();  // what "Write Changes" compares with: the file just loaded
+    savedImage_ = SaveImage();
     e.ResetState();
     SetBusyCursor(false);
     e.ReadAllParameterClick();
@@ -351,10 +478,32 @@ void TForm1::FormCreate() {
     e.LastReply.clear();
     e.ReplyToShow = false;
     PageControl1Change();
+    UpdateTitle();
 }
 
 std::filesystem::path TForm1::SettingsPath() const {
     return settingsFile_.empty() ? workDir_ / kSettingsFileName : settingsFile_;
+}
+
+void TForm1::UpdateTitle() {
+    const QString name = QString::fromStdString(SettingsPath().filename().string());
+    setWindowTitle(QString("%1 - %2").arg(name, kApplicationTitle));
+}
+
+void TForm1::Remember(const std::filesystem::path& file) {
+    std::string error;
+    if (!recent_.Add(file, &error)) StatusBar1->showMessage(FromBytes("Recent files not kept: " + error));
+    UpdateRecentMenu();
+}
+
+kt::config::ConfigRecord::Image TForm1::SaveImage() const {
+    kt::config::ConfigRecord image = Config;
+    settings_->FillRecord(image);
+    return image.Bytes();
+}
+
+bool TForm1::PagesDiffer() const {
+    return SaveImage() != savedImage_;
 }
 
 namespace {
@@ -366,15 +515,57 @@ kt::config::Reporter WarningBoxes(TForm1& form) {
 }
 }  // namespace
 
-void TForm1::ReadCFGFile() {
+bool TForm1::ReadCFGFile() {
     const bool read = kt::config::ReadCFGFile(SettingsPath().string(), Config, WarningBoxes(*this));
     const auto& bytes = Config.Bytes();
     blankSettings_ = !read || std::all_of(bytes.begin(), bytes.end(), [](auto b) { return b == 0; });
+    return read;
 }
 
-void TForm1::SaveCFGFile() {
+bool TForm1::SaveCFGFile() {
+    return SaveTo(SettingsPath());
+}
+
+bool TForm1::SaveTo(const std::filesystem::path& file, std::string* failure) {
     settings_->RunSave(Config);
-    kt::config::WriteCFGFile(SettingsPath().string(), Config, WarningBoxes(*this));
+    const kt::config::Reporter report =
+        failure ? kt::config::Reporter(
+                      [failure](const std::string& text, const std::string&) { *failure = text; })
+                : WarningBoxes(*this);
+    if (!kt::config::WriteCFGFile(file.string(), Config, report)) return false;
+    savedImage_ = Config.Bytes();
+    if (file != SettingsPath()) settingsFile_ = file;
+    UpdateTitle();
+    StatusBar1->showMessage(FromBytes("Settings saved to " + file.string()));
+    return true;
+}
+
+bool TForm1::OpenSettingsFile(const std::filesystem::path& file) {
+    const std::filesystem::path before = settingsFile_;
+    const bool blank = blankSettings_;
+    settingsFile_ = file;
+    if (!ReadCFGFile()) {
+        settingsFile_ = before;
+        blankSettings_ = blank;
+        return false;
+    }
+    StartWithRecord();
+    Remember(file);
+    StatusBar1->showMessage(FromBytes("Settings loaded from " + file.string()));
+    return true;
+}
+
+bool TForm1::SettleChanges(const std::string& what) {
+    if (!PagesDiffer()) return true;
+    const std::string name = SettingsPath().filename().string();
+    const Answer a =
+        Ask({.text = "The pages hold changes that are not in " + name + ".\r\nSave them before " + what + "?",
+             .caption = kApplicationTitle,
+             .buttons = {Answer::Save, Answer::Discard, Answer::Cancel},
+             .defaultButton = Answer::Save});
+    if (a == Answer::Discard) return true;
+    if (a != Answer::Save) return false;
+    return SaveCFGFile();
 }
 
 // ---- serial port ---------------------------------------------------------------------------
@@ -416,6 +607,11 @@ void TForm1::InitPort() {
         PortChoice(entry).rule != PortRule::Link)
         text += "; choose the device of Com" + std::to_string(entry) +
                 " under \"Devices\" on the \"Serial Port\" page";
+    ShowPortState(text);
+}
+
+void TForm1::ShowPortState(const std::string& text) {
+    portState_ = text;
     StatusBar1->showMessage(FromBytes(text));
 }
 
@@ -499,7 +695,6 @@ void TForm1::TestBtnClick() {
 }
 
 void TForm1::ExitBtnClick() {
-    if (serialPage->SaveSettingAfterExitCB->isChecked()) SaveSetting1Click();
     close();
 }
 
@@ -520,6 +715,27 @@ void TForm1::About1Click() {
     ShowMessage(AboutText(), std::string("About ") + kApplicationTitle, MsgIcon::Information);
 }
 
+void TForm1::closeEvent(QCloseEvent* event) {
+    bool close = true;
+    if (serialPage->SaveSettingAfterExitCB->isChecked()) {
+        std::string failure;
+        if (!SaveTo(SettingsPath(), &failure)) {
+            // The settings of this run would be lost: the operator decides.
+            close = Ask({.text = failure + "\r\n\r\nClose without saving?",
+                         .caption = kt::config::kWarningCaption,
+                         .buttons = {Answer::Discard, Answer::Cancel},
+                         .defaultButton = Answer::Cancel}) == Answer::Discard;
+        }
+    } else {
+        close = SettleChanges("closing");
+    }
+    if (!close) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
 void TForm1::SaveSetting1Click() {
     SaveCFGFile();
 }
@@ -529,6 +745,45 @@ void TForm1::Traffic1Click() {
     trafficView_->show();
     trafficView_->raise();
     trafficView_->activateWindow();
+}
+
+namespace {
+constexpr const char* kSettingsFilter = "Settings (*.cfg);;All files (*)";
+
+// Another file must not replace the pages while a run sends what they show.
+bool RunBlocksOtherFile(TForm1& form) {
+    if (!form.Provisioning()) return false;
+    form.StatusBar1->showMessage("No other settings file while settings are written to the module");
+    return true;
+}
+}  // namespace
+
+void TForm1::OpenSettings1Click() {
+    if (RunBlocksOtherFile(*this)) return;
+    const std::filesystem::path file =
+        ChooseFile(FileDialog::Open, "Open Settings", SettingsPath().parent_path(), kSettingsFilter);
+    if (file.empty() || !SettleChanges("opening another file")) return;
+    OpenSettingsFile(file);
+}
+
+void TForm1::SaveSettingsAs1Click() {
+    const std::filesystem::path file =
+        ChooseFile(FileDialog::Save, "Save Settings As", SettingsPath(), kSettingsFilter);
+    if (!file.empty() && SaveTo(file)) Remember(file);
+}
+
+void TForm1::OpenRecentFile(size_t index) {
+    if (index >= recent_.Files().size()) return;
+    if (RunBlocksOtherFile(*this)) return;
+    const std::filesystem::path file = recent_.Files()[index];
+    if (!SettleChanges("opening another file")) return;
+    if (OpenSettingsFile(file)) return;
+    // A file that is gone leaves the list.
+    std::error_code ec;
+    if (!std::filesystem::exists(file, ec)) {
+        recent_.Remove(file);
+        UpdateRecentMenu();
+    }
 }
 
 void TForm1::KTM447QD1Click() {
@@ -628,7 +883,17 @@ void TForm1::SetStatusColor(Rgb color) {
 
 void TForm1::SetStatusText(const std::string& text) {
     Status->setText(FromBytes(text));
+    Status->setToolTip(FromBytes(text));  // the whole text where the field is narrower
     Status->setCursorPosition(0);
+}
+
+void TForm1::ShowNotice(const std::string& text) {
+    if (!text.empty()) {
+        StatusBar1->showMessage(FromBytes(text));
+        return;
+    }
+    // Taken back: the port's state, as the bar said it before.
+    StatusBar1->showMessage(FromBytes(portState_));
 }
 
 void TForm1::SetBusyCursor(bool busy) {

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -23,6 +24,7 @@
 
 #include "config/ConfigRecord.h"
 #include "config/PortBindings.h"
+#include "config/RecentFiles.h"
 #include "pages/ControlRegistry.h"
 #include "pages/Page.h"
 #include "pages/SettingsTable.h"
@@ -125,12 +127,20 @@ class TForm1 : public QMainWindow, public kt::protocol::IWindow, public PageHost
     void ClearBtnClick();
     void ConnectBtnClick();
     void TestBtnClick();
+    // "Exit" closes the window as its close box does (see closeEvent).
     void ExitBtnClick();
     void SaveSetting1Click();
     // "File" -> "About": the version and the licence.
     void About1Click();
     // The runs of the Option menu (direct mode only; ModuleRuns.cpp). Each
     // sends its commands one by one, each answered before the next.
+    // "File" > "Open Settings...": another settings file of the 4200-byte
+    // layout, loaded as at start; "Save Settings As...": the window into a
+    // file of the operator's choice, which becomes the window's file.
+    void OpenSettings1Click();
+    void SaveSettingsAs1Click();
+    // One of the recent files of "File" (0 = the newest).
+    void OpenRecentFile(size_t index);
     // "Write All Settings to Module...": every page's write command for what
     // the window shows, after a confirmation.
     void WriteAllSettings1Click();
@@ -183,11 +193,18 @@ class TForm1 : public QMainWindow, public kt::protocol::IWindow, public PageHost
     const std::string& DeviceRoot() const { return deviceRoot_; }
 
     // ---- Settings file ---------------------------------------------------------
-    // Reads / writes Config from / to the file in the working directory; a
-    // failure shows "KT4470.cfg access error".
-    void ReadCFGFile();
-    void SaveCFGFile();
+    // Reads Config from / writes it to the window's settings file; a failure
+    // shows "KT4470.cfg access error" with the reason.
+    bool ReadCFGFile();
+    bool SaveCFGFile();
+    // The window's settings file: KT4470.cfg in the working directory, the
+    // file given at start or the one opened or saved as last.
     std::filesystem::path SettingsPath() const;
+    // True when saving now would write something else than the settings file
+    // held when it was last loaded or saved (the operator changed a page).
+    bool PagesDiffer() const;
+    // The settings files opened or saved last ("File" menu).
+    const kt::config::RecentFiles& Recent() const { return recent_; }
     // True when the last read found no settings file, could not read it, or
     // read a record of nothing but zero bytes: the pages then hold no
     // module's values, only what an empty record loads as.
@@ -218,6 +235,9 @@ class TForm1 : public QMainWindow, public kt::protocol::IWindow, public PageHost
     void SetBusyCursor(bool busy) override;
     void ShowMessage(const std::string& text, const std::string& caption,
                      kt::protocol::MsgIcon icon) override;
+    // The status bar; an empty text shows the port's state again.
+    void ShowNotice(const std::string& text) override;
+    bool RunReportsAnswers() const override { return provisioning_ != nullptr; }
 
     bool BusyCursor() const { return busy_; }
     // A modal question (FormOptions::ask) and a file dialog (FormOptions::chooseFile).
@@ -247,6 +267,9 @@ class TForm1 : public QMainWindow, public kt::protocol::IWindow, public PageHost
     kt::serial::TCommPortDriver CommPortDriver1{&pollTimer_};
     kt::config::ConfigRecord Config;
 
+    // The pages and the controls below them, scrolled where the window is
+    // smaller than they are.
+    QScrollArea* ClientArea = nullptr;
     QTabWidget* PageControl1 = nullptr;
     TMemo* MemoSMSinput = nullptr;
     TMemo* MemoS = nullptr;
@@ -257,6 +280,9 @@ class TForm1 : public QMainWindow, public kt::protocol::IWindow, public PageHost
     QPushButton* ExitBtn = nullptr;
     QStatusBar* StatusBar1 = nullptr;
     QAction* About1 = nullptr;
+    QAction* OpenSettings1 = nullptr;
+    QAction* SaveSettingsAs1 = nullptr;
+    std::vector<QAction*> RecentFile;  // one per entry of Recent()
     QAction* Exit1 = nullptr;
     QAction* KTM447QD1 = nullptr;
     QAction* SaveSetting1 = nullptr;
@@ -272,10 +298,39 @@ class TForm1 : public QMainWindow, public kt::protocol::IWindow, public PageHost
 
   protected:
     void showEvent(QShowEvent* event) override;
+    // The close box and "Exit": saved first when "Save Setting after Exit" is
+    // ticked; otherwise changed pages are saved, discarded or kept open as
+    // the operator answers. A save that fails keeps the window open unless
+    // the operator chooses to discard.
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void BuildWindow();
     void BuildMenus();
+    // The window as start-up leaves it once Config holds a record: the pages
+    // loaded from it, the protocol engine idle, the title.
+    void StartWithRecord();
+    // Fills Config from the window and writes it to file; the window's file
+    // becomes that file. On failure the box text (access error and reason)
+    // goes to *failure when given, else into a warning box.
+    bool SaveTo(const std::filesystem::path& file, std::string* failure = nullptr);
+    // Loads another settings file as at start; false (nothing changed) when it
+    // cannot be read.
+    bool OpenSettingsFile(const std::filesystem::path& file);
+    // Before the pages are closed or replaced: changed pages are saved,
+    // discarded or kept (false) as the operator answers. `what` says what is
+    // about to happen ("closing", "opening another file").
+    bool SettleChanges(const std::string& what);
+    // What saving would write now.
+    kt::config::ConfigRecord::Image SaveImage() const;
+    void UpdateTitle();
+    // The port's state in the status bar, shown again when a notice is taken back.
+    void ShowPortState(const std::string& text);
+    void UpdateRecentMenu();
+    void Remember(const std::filesystem::path& file);
+    // Makes the client area as large as its controls, so that it scrolls
+    // rather than cuts them off.
+    void FitClientArea();
     // Mirrors each pair of twin scroll bars (one value shown on two pages).
     void ConnectTwins();
     // The window's own rows of loading and saving.
@@ -320,6 +375,11 @@ class TForm1 : public QMainWindow, public kt::protocol::IWindow, public PageHost
     std::string deviceRoot_;
     kt::protocol::AnswerRule answerRule_;
     kt::protocol::SmsTimes smsTimes_;
+    kt::config::ConfigRecord::Image savedImage_{};  // what the file holds, as a save would write it
+    kt::config::RecentFiles recent_;
+    std::string portState_;
+    QMenu* fileMenu_ = nullptr;
+    QAction* recentEnd_ = nullptr;  // the separator after the recent files
     bool blankSettings_ = true;
     bool busy_ = false;
     bool shownOnce_ = false;

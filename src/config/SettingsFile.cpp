@@ -30,6 +30,10 @@ void SetError(std::string* error, std::string text) {
     if (error) *error = std::move(text);
 }
 
+std::string MissingText(const std::string& path) {
+    return path + " does not exist";
+}
+
 // The record read from path, provided the file held a whole one.
 bool TakeWholeRecord(const std::string& path, const ConfigRecord::Image& buf, std::size_t got,
                      ConfigRecord& rec, std::string* error) {
@@ -142,7 +146,11 @@ std::string WinErrorText(DWORD code) {
 bool LoadRecordFile(const std::string& path, ConfigRecord& rec, std::string* error, bool requireWritable) {
     const DWORD attrs = GetFileAttributesA(path.c_str());
     if (attrs == INVALID_FILE_ATTRIBUTES) {
-        SetError(error, "cannot open " + path + ": " + WinErrorText(GetLastError()));
+        const DWORD code = GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
+            SetError(error, MissingText(path));
+        else
+            SetError(error, "cannot open " + path + ": " + WinErrorText(code));
         return false;
     }
     if (attrs & FILE_ATTRIBUTE_DIRECTORY) {
@@ -366,7 +374,8 @@ bool LoadRecordFile(const std::string& path, ConfigRecord& rec, std::string* err
     // Non-blocking so that a FIFO in the file's place cannot hang start-up.
     Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (fd.get() < 0) {
-        SetError(error, "cannot open " + path + ": " + ErrnoText(errno));
+        SetError(error,
+                 errno == ENOENT ? MissingText(path) : "cannot open " + path + ": " + ErrnoText(errno));
         return false;
     }
     struct stat st {};
@@ -537,16 +546,22 @@ bool SaveRecordFile(const std::string& path, const ConfigRecord& rec, std::strin
         path, std::string_view(reinterpret_cast<const char*>(image.data()), image.size()), error, write);
 }
 
+std::string AccessErrorText(const std::string& reason) {
+    return reason.empty() ? std::string(kAccessErrorText) : std::string(kAccessErrorText) + "\r\n" + reason;
+}
+
 bool ReadCFGFile(const std::string& path, ConfigRecord& rec, const Reporter& report) {
-    if (LoadRecordFile(path, rec, nullptr, /*requireWritable=*/true)) return true;
-    if (report) report(kAccessErrorText, kWarningCaption);
+    std::string reason;
+    if (LoadRecordFile(path, rec, &reason, /*requireWritable=*/true)) return true;
+    if (report) report(AccessErrorText(reason), kWarningCaption);
     return false;
 }
 
 bool WriteCFGFile(const std::string& path, const ConfigRecord& rec, const Reporter& report,
                   const WriteFn& write) {
-    if (SaveRecordFile(path, rec, nullptr, write)) return true;
-    if (report) report(kAccessErrorText, kWarningCaption);
+    std::string reason;
+    if (SaveRecordFile(path, rec, &reason, write)) return true;
+    if (report) report(AccessErrorText(reason), kWarningCaption);
     return false;
 }
 

@@ -45,12 +45,17 @@ bool SaveFileAtomically(const std::string& path, std::string_view bytes, std::st
 bool SaveRecordFile(const std::string& path, const ConfigRecord& rec, std::string* error,
                     const WriteFn& write = {});
 
-// The window's start-up read: on any failure (including a read-only file, which
-// could not be saved later) the warning "KT4470.cfg access error" is shown and
-// rec stays as it was.
+// "KT4470.cfg access error", then on a line of its own why (the file is
+// missing, read-only, not a whole record, the disk is full, ...).
+std::string AccessErrorText(const std::string& reason);
+
+// The window's read: on any failure (including a read-only file, which could
+// not be saved later) the warning "KT4470.cfg access error" is shown with the
+// reason, and rec stays as it was.
 bool ReadCFGFile(const std::string& path, ConfigRecord& rec, const Reporter& report);
 
-// The file part of a save: on any failure the same warning, the file untouched.
+// The file part of a save: on any failure the same warning with the reason,
+// the file untouched.
 bool WriteCFGFile(const std::string& path, const ConfigRecord& rec, const Reporter& report,
                   const WriteFn& write = {});
 

@@ -197,6 +197,10 @@ void AbonentsPage::BuildNumbers() {
         b.Label({prefix + "Subtitle", {.x = h.x, .y = 34, .w = 184, .h = 16}}, {.caption = h.subtitle});
         b.Edits({h.edits, 1, 7, {.x = h.x + 28, .y = 56, .w = 156, .h = 21, .dy = 24}},
                 {.maxLength = cmd::kPhoneNumberLength, .recolour = true, .accessible = h.accessible});
+        // A refused number's explanation (its tool tip) lasts until the number is edited.
+        for (int n = 1; n <= 7; ++n)
+            if (auto* e = Member<QLineEdit>(h.edits, n))
+                connect(e, &QLineEdit::textChanged, e, [e] { e->setToolTip({}); });
         b.Labels({h.labels, 1, 7, {.x = h.x, .y = 59, .w = 26, .h = 16, .dy = 24}},
                  {.caption = "Nr%1", .buddy = h.edits});
         TRadioGroup* radio =
@@ -304,11 +308,20 @@ void AbonentsPage::ClrNrClick() {
     Run({Step::Display, Step::Send}, cmd::ClearAlarmNumber(RadioGroupNR->ItemIndex() + 1));
 }
 
+void AbonentsPage::Refused(const std::string& edit, const std::string& what, const std::string& problem) {
+    const std::string text = what + " not sent: " + problem;
+    host_.Window().ShowNotice(text);
+    if (QWidget* w = Control(edit)) w->setToolTip(FromBytes(text));
+}
+
 void AbonentsPage::SetNrClick() {
     host_.Clear();
     const int slot = RadioGroupNR->ItemIndex() + 1;
-    if (const auto command = cmd::SetAlarmNumber(slot, TextAt(NameOf("NNumber%1", slot))))
+    const std::string edit = NameOf("NNumber%1", slot);
+    if (const auto command = cmd::SetAlarmNumber(slot, TextAt(edit)))
         Run({Step::Send, Step::Display}, *command);
+    else
+        Refused(edit, "Alarm number " + std::to_string(slot), cmd::AlarmNumberProblem(TextAt(edit)));
 }
 
 void AbonentsPage::ReadPBClick() {
@@ -324,7 +337,10 @@ void AbonentsPage::ToPhoneBookClick() {
     const std::string edit = NameOf("PBnr%1", slot);
     const cmd::PhoneBookWrite write = cmd::SetPhoneBookEntry(slot, TextAt(edit));
     // A typo sends nothing and stays for the operator to correct.
-    if (!write.command) return;
+    if (!write.command) {
+        Refused(edit, "Phone book number " + std::to_string(slot), cmd::PhoneBookEntryProblem(TextAt(edit)));
+        return;
+    }
     SetTextAt(edit, write.entry);  // an emptied slot shows the placeholder it writes
     Run({Step::Send, Step::Display}, *write.command);
 }

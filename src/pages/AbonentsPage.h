@@ -55,6 +55,9 @@ class AbonentsPage : public Page {
     void BuildMasks();
     // Refused only while an inbox poll of the SMS exchange is under way.
     bool InboxPollUnderWay() const;
+    // A number that was not sent: why, in the status bar and as the edit's
+    // tool tip until the operator edits it.
+    void Refused(const std::string& edit, const std::string& what, const std::string& problem);
     QLineEdit* MaskEdit(MaskGroup g) const { return maskEdits_[static_cast<size_t>(g)]; }
     // The mask edit's text and the saved digits of a group.
     kt::protocol::cmd::MaskState MaskOf(MaskGroup g) const;

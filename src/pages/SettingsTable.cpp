@@ -86,6 +86,11 @@ void SettingsTable::RunSave(ConfigRecord& record) const {
         row->run(record);
 }
 
+void SettingsTable::FillRecord(ConfigRecord& record) const {
+    for (const SettingsRow* row : SaveRows())
+        if (!row->writes.empty()) row->run(record);
+}
+
 std::set<FieldId> SettingsTable::OwnedFields() const {
     std::set<FieldId> owned;
     for (const auto& row : save_)

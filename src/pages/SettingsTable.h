@@ -58,6 +58,9 @@ class SettingsTable {
     std::vector<const SettingsRow*> SaveRows() const { return Sorted(save_); }
     void RunLoad(kt::config::ConfigRecord& record) const;
     void RunSave(kt::config::ConfigRecord& record) const;
+    // The save rows that write the record, without the rows that only act
+    // (the port's parity): what a save would write, and nothing else done.
+    void FillRecord(kt::config::ConfigRecord& record) const;
 
     // The fields the save rows write: the fields the window owns.
     std::set<kt::config::FieldId> OwnedFields() const;

@@ -1,6 +1,7 @@
 #include "protocol/Engine.h"
 
 #include <algorithm>
+#include <chrono>
 #include <ctime>
 
 namespace kt::protocol {
@@ -33,10 +34,17 @@ void ProtocolEngine::ResetState() {
     PhoneMissing = false;
     ReplyArrived = false;
     ReplyIdleTicks = 0;
+    watching_ = false;
+    CommandState = SmsCommandState::Idle;
 }
 
 int ProtocolEngine::InboxPollIntervalFromFactor(int smsPollFactor) {
     return std::clamp(smsPollFactor, 1, 20);
+}
+
+int64_t IClock::SteadyMs() const {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 LocalTime SystemClock::Now() const {

@@ -13,7 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "protocol/AnswerRule.h"
 #include "protocol/PageIndex.h"
+#include "protocol/SmsExchange.h"
 #include "protocol/WindowInterface.h"
 #include "serial/CommPortDriver.h"
 
@@ -25,10 +27,31 @@ inline constexpr const char* kPortErrorText =
     "Could not connect to serial port.\r\nPlease, check settings and try again.";
 inline constexpr const char* kPhoneMissingText = "Cell Phone not connected";
 inline constexpr const char* kErrorCaption = "Error";
+// The status field in direct mode.
+inline constexpr const char* kDirectModeStatus = "Setting Mode";
 
 // Longest command (blanks and line end included) that fits one SMS in the
 // GSM 7-bit alphabet.
 inline constexpr size_t kMaxSmsCommandLength = 160;
+
+// Where the last single SMS-mode command stands, as the status field says it.
+enum class SmsCommandState {
+    Idle,
+    Submitting,      // "AT+CMGS=" written, waiting for the modem's prompt
+    Submitted,       // PDU and Ctrl-Z written, waiting for the modem's result
+    NotSubmitted,    // the modem answered the submission with an error
+    AwaitingAnswer,  // the modem took the SMS; the module's answer is awaited in the inbox
+    AnswerReceived,  // an answer SMS was read from the inbox
+    NoAnswer,        // none came within kSmsAnswerTimeoutMs, the inbox listed since
+};
+// "submitting", "submitted", ... ("" for Idle).
+const char* SmsCommandWords(SmsCommandState state);
+
+// The command as the operator reads it in a notice: outer blanks and line
+// ends dropped, other control characters as blanks.
+std::string CommandName(const std::string& command);
+// "No answer to GETST within 5 s" (the answer rule's time-out).
+std::string NoAnswerText(const std::string& command);
 
 class ProtocolEngine {
   public:
@@ -74,6 +97,7 @@ class ProtocolEngine {
     bool InboxPollAll = false;  // toggles "AT+CMGL=1" / "AT+CMGL=0"
     bool InboxPolling = false;  // a poll was issued, no reception since
     bool NightlySent = false;   // "GETMH" went out in this 00:02 minute
+    SmsCommandState CommandState = SmsCommandState::Idle;
 
     // ---- Parser results ---------------------------------------------------
     std::string ManufacturerText;
@@ -173,6 +197,21 @@ class ProtocolEngine {
     static int InboxPollIntervalFromFactor(int smsPollFactor);
 
   private:
+    // ---- What the operator is told (status bar, reply memo) ----------------
+    // A notice line; remembers that one is up, so the next command takes it back.
+    void Notice(const std::string& text);
+    // Direct mode: a command went out; its first byte is awaited with the
+    // answer rule's time-out.
+    void WatchAnswer(const std::string& command);
+    // Direct mode, every tick: a command that got no byte within the time-out
+    // is said in the status bar and the reply memo.
+    void CheckAnswer();
+    // SMS mode: the exchange's new state in the status field and the status bar.
+    void SetCommandState(SmsCommandState state, const std::string& detail = {});
+    // SMS mode: what a reception and a tick mean for the exchange.
+    void ExchangeReceived(const std::string& raw);
+    void ExchangeTick(bool inboxPolled);
+
     enum class QueryStart { Send, DisplayOnly, Abort };
     QueryStart BeginModemQuery();
     void WriteBytes(const std::string& text);
@@ -183,6 +222,14 @@ class ProtocolEngine {
     kt::serial::TCommPortDriver& port_;
     IWindow& window_;
     const IClock& clock_;
+
+    AnswerRule answerWatch_;  // the direct-mode command's first byte
+    bool watching_ = false;
+    std::string watched_;     // that command, as CommandName gives it
+    bool noticeUp_ = false;   // the status bar shows a notice of the engine
+    std::string smsCommand_;  // the SMS-mode command of CommandState
+    int smsWaitTicks_ = 0;    // ticks of AwaitingAnswer
+    int smsPolls_ = 0;        // inbox listings since then
 };
 
 }  // namespace kt::protocol

@@ -1,6 +1,7 @@
 #include "protocol/ModuleCommands.h"
 
 #include <algorithm>
+#include <initializer_list>
 
 #include "protocol/ControlRanges.h"
 
@@ -91,10 +92,40 @@ std::string TimeoutField(std::string_view editText) {
 
 // ---- Alarm numbers and SIM phone book ---------------------------------------
 
+namespace {
+
+// A phone number's first characters, each '+' or a digit (plus) or a digit
+// only; the first that breaks its rule, said in words, and the rule.
+std::string NumberProblem(std::string_view text, std::initializer_list<bool> plusAllowed, const char* rule) {
+    const std::string_view n = text.substr(0, kPhoneNumberLength);
+    static const char* const kOrdinal[] = {"1st", "2nd", "3rd"};
+    std::string why;
+    size_t i = 0;
+    for (const bool plus : plusAllowed) {
+        if (i >= n.size()) {
+            why = n.empty() ? "it is empty"
+                            : "it has fewer than " + std::to_string(plusAllowed.size()) + " characters";
+            break;
+        }
+        if (!IsDigit(n[i]) && !(plus && n[i] == '+')) {
+            why = std::string("its ") + kOrdinal[i] + " character \"" + n[i] + "\" is not " +
+                  (plus ? "\"+\" or a digit" : "a digit");
+            break;
+        }
+        ++i;
+    }
+    return why.empty() ? why : why + " (" + rule + ")";
+}
+
+}  // namespace
+
+std::string AlarmNumberProblem(std::string_view number) {
+    return NumberProblem(number, {true, false, true},
+                         "an alarm number starts with \"+\" or a digit, then a digit, then \"+\" or a digit");
+}
+
 bool AlarmNumberValid(std::string_view number) {
-    const std::string_view n = number.substr(0, kPhoneNumberLength);
-    if (n.size() < 3) return false;
-    return (n[0] == '+' || IsDigit(n[0])) && IsDigit(n[1]) && (n[2] == '+' || IsDigit(n[2]));
+    return AlarmNumberProblem(number).empty();
 }
 
 std::optional<std::string> SetAlarmNumber(int slot, std::string_view number) {
@@ -110,9 +141,14 @@ std::string ClearAlarmNumber(int slot) {
     return "CLRNR" + N(slot);
 }
 
+std::string PhoneBookEntryProblem(std::string_view entry) {
+    return NumberProblem(entry, {true, false},
+                         "a phone book number starts with \"+\" or a digit, then a digit; an empty one "
+                         "writes the placeholder +99");
+}
+
 bool PhoneBookEntryValid(std::string_view entry) {
-    const std::string_view e = entry.substr(0, kPhoneNumberLength);
-    return e.size() >= 2 && (e[0] == '+' || IsDigit(e[0])) && IsDigit(e[1]);
+    return PhoneBookEntryProblem(entry).empty();
 }
 
 PhoneBookWrite SetPhoneBookEntry(int slot, std::string_view entry) {

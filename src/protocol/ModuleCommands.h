@@ -44,6 +44,9 @@ inline constexpr int kPhoneNumberLength = 20;  // characters of a number edit th
 // or a digit, the second a digit, the third '+' or a digit (only the first
 // 20 characters count).
 bool AlarmNumberValid(std::string_view number);
+// Why a number fails that check, naming the rule ("its 2nd character "a" is
+// not a digit (an alarm number starts with ...)"); empty when it passes.
+std::string AlarmNumberProblem(std::string_view number);
 // "SETNN" + slot + "," + the first 20 characters; nothing for a number that
 // fails the check.
 std::optional<std::string> SetAlarmNumber(int slot, std::string_view number);
@@ -53,6 +56,8 @@ std::string ClearAlarmNumber(int slot);  // "CLRNR" + slot
 // A phone-book entry may be written: the first character '+' or a digit,
 // the second a digit.
 bool PhoneBookEntryValid(std::string_view entry);
+// Why an entry fails that check, naming the rule; empty when it passes.
+std::string PhoneBookEntryProblem(std::string_view entry);
 struct PhoneBookWrite {
     std::optional<std::string> command;  // nothing is sent when empty
     std::string entry;                   // the edit's text afterwards

@@ -140,6 +140,9 @@ void ProtocolEngine::ShowInboxText() {
         shown.pop_back();
     if (shown.empty()) return;
     AppendToMemo(Memo::SmsInput, shown);
+    if (CommandState == SmsCommandState::Submitted || CommandState == SmsCommandState::AwaitingAnswer ||
+        CommandState == SmsCommandState::NoAnswer)
+        SetCommandState(SmsCommandState::AnswerReceived);
 }
 
 std::vector<ControlValue> ProtocolEngine::PageReplyParser() const {

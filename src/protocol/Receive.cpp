@@ -24,6 +24,8 @@ void ProtocolEngine::CommPortDriver1ReceiveData(kt::serial::TCommPortDriver* /*s
         LastReply = text::Copy(raw, cr > 0 ? cr : 1, text::Pos('\0', raw));
     }
 
+    if (watching_) answerWatch_.Received(raw, clock_.SteadyMs());
+
     std::string txt = raw;
     txt.erase(std::remove(txt.begin(), txt.end(), '\0'), txt.end());
     if (txt.empty()) return;
@@ -58,6 +60,10 @@ void ProtocolEngine::CommPortDriver1ReceiveData(kt::serial::TCommPortDriver* /*s
             RawMode = false;
         }
     }
+
+    // Before the prompt below moves the exchange on: this reception is a
+    // result only for a submission already made.
+    if (window_.SmsModeChecked()) ExchangeReceived(raw);
 
     if (AwaitPrompt) {
         SendPendingPdu();

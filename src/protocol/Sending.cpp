@@ -5,10 +5,19 @@
 
 #include "protocol/Engine.h"
 #include "protocol/Framing.h"
+#include "serial/PortText.h"
 
 namespace kt::protocol {
 
 bool ProtocolEngine::SendSMS(const std::string& command) {
+    // A closed port takes nothing: say why instead of writing into the void
+    // (in SMS mode the submission would wait for a prompt that never comes).
+    if (!port_.IsOpen()) {
+        watching_ = false;
+        if (!window_.RunReportsAnswers())
+            Notice(CommandName(command) + " not sent: " + kt::serial::NotOpenText(port_));
+        return false;
+    }
     window_.SetBusyCursor(true);
     const std::string text = CommandLine(command);
 
@@ -51,6 +60,8 @@ bool ProtocolEngine::SendSMS(const std::string& command) {
         EchoChar(Memo::Monitor, '\r');
         SerialTimeSetting();
         AwaitPrompt = true;
+        smsCommand_ = CommandName(command);
+        SetCommandState(SmsCommandState::Submitting);
         return written;
     }
 
@@ -59,6 +70,7 @@ bool ProtocolEngine::SendSMS(const std::string& command) {
     const bool written = SendStrings(frame, static_cast<int>(frame.size()));
     SerialTimeSetting();
     port_.SetPollingDelay(4000);
+    WatchAnswer(command);
     return written;
 }
 
@@ -103,6 +115,7 @@ void ProtocolEngine::SendPendingPdu() {
     PduSent = true;
     ModemBusy = false;
     window_.SetBusyCursor(false);
+    if (CommandState == SmsCommandState::Submitting) SetCommandState(SmsCommandState::Submitted);
 }
 
 }  // namespace kt::protocol

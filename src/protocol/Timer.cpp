@@ -8,6 +8,7 @@
 namespace kt::protocol {
 
 void ProtocolEngine::Timer1Timer() {
+    if (window_.SmsModeChecked()) watching_ = false;  // a direct-mode wait ends with the mode
     if (window_.SmsModeChecked() && !ModemOwnedByRun) {
         // Submission end: the next reception is the modem's result.
         if (PduSent) {
@@ -46,6 +47,7 @@ void ProtocolEngine::Timer1Timer() {
             window_.SetStatusColor(kBlack);
         }
 
+        bool inboxPolled = false;
         if (!gaveUpWithMessage) {
             if (!ReadAllActive && !ModemBusy && !InboxPollHold) {
                 ++InboxPollTicks;
@@ -54,6 +56,7 @@ void ProtocolEngine::Timer1Timer() {
                     window_.SetStatusColor(kCyan);
                     window_.SetBusyCursor(true);
                     SendCMGL(InboxPollAll ? "AT+CMGL=0" : "AT+CMGL=1");
+                    inboxPolled = true;
                     InboxPollTicks = 0;
                     InboxPollAll = !InboxPollAll;
                     ModemBusy = false;
@@ -79,8 +82,15 @@ void ProtocolEngine::Timer1Timer() {
                 }
             }
         }
+        ExchangeTick(inboxPolled);
         AppendReplyToMemo();
     } else if (!window_.SmsModeChecked()) {
+        // Back from SMS mode: the field names the mode again.
+        if (CommandState != SmsCommandState::Idle) {
+            CommandState = SmsCommandState::Idle;
+            window_.SetStatusText(kDirectModeStatus);
+        }
+        CheckAnswer();
         ShowReplyNow();
     }
 

@@ -61,6 +61,14 @@ class IWindow {
 
     // Modal message box with one OK button.
     virtual void ShowMessage(const std::string& text, const std::string& caption, MsgIcon icon) = 0;
+
+    // A line for the operator that needs no answer (the window's status bar):
+    // a command not sent, not answered, the state of an SMS exchange. An
+    // empty text takes the last notice back.
+    virtual void ShowNotice(const std::string& text) = 0;
+    // A run of commands (provisioning) is under way and reports every
+    // command's fate itself: the engine adds no notices of its own.
+    virtual bool RunReportsAnswers() const = 0;
 };
 
 // Local time of day and date, from an injected clock.
@@ -72,6 +80,9 @@ class IClock {
   public:
     virtual ~IClock() = default;
     virtual LocalTime Now() const = 0;
+    // Milliseconds of a monotonic clock (the machine's steady clock unless
+    // a test sets the time).
+    virtual int64_t SteadyMs() const;
 };
 
 // The real local clock of the machine.

@@ -93,6 +93,11 @@ std::string OpenFailureText(const TCommPortDriver& port, int entry) {
     return PortHeadText(port, entry) + ": cannot open: " + why;
 }
 
+std::string NotOpenText(const TCommPortDriver& port, int entry) {
+    if (port.LastOpenError() != OpenError::None) return OpenFailureText(port, entry);
+    return PortHeadText(port, entry) + ": the port is closed, pick it again to reopen it";
+}
+
 std::string LineLostText(const TCommPortDriver& port, const std::string& reason, int entry) {
     return PortHeadText(port, entry) + ": " + (reason.empty() ? "line lost" : reason) +
            "; the port is closed, pick it again to reopen it";

@@ -30,6 +30,9 @@ std::string OpenPortText(const TCommPortDriver& port, int entry = 0);
 // "COM5 -> /dev/ttyS4: cannot open: no such device" (the window's status bar and
 // kt4470ctl send say why a port did not open in the same words).
 std::string OpenFailureText(const TCommPortDriver& port, int entry = 0);
+// Why a port that is not open takes no command: the reason its last open
+// failed, else "COM1 -> /dev/pts/3: the port is closed, pick it again to reopen it".
+std::string NotOpenText(const TCommPortDriver& port, int entry = 0);
 // "COM1 -> /dev/pts/3: line lost (...); the port is closed, pick it again to reopen it".
 std::string LineLostText(const TCommPortDriver& port, const std::string& reason, int entry = 0);
 

@@ -83,11 +83,19 @@ class SettingsFileTest : public ::testing::Test {
         return std::string(reinterpret_cast<const char*>(rec.Bytes().data()), rec.Bytes().size());
     }
 
-    // Records each warning shown.
+    // Records each warning shown: its first line, and the reason on the next.
     Reporter Recorder() {
         return [this](const std::string& text, const std::string& caption) {
-            warnings_.push_back(caption + ": " + text);
+            const size_t end = text.find("\r\n");
+            warnings_.push_back(caption + ": " + text.substr(0, end));
+            reasons_.push_back(end == std::string::npos ? std::string() : text.substr(end + 2));
         };
+    }
+    // The reason of warning i names the file and contains `words`.
+    void ExpectReason(size_t i, const std::string& words) {
+        ASSERT_LT(i, reasons_.size());
+        EXPECT_NE(reasons_[i].find(words), std::string::npos) << reasons_[i];
+        EXPECT_NE(reasons_[i].find(path_), std::string::npos) << reasons_[i];
     }
     static std::vector<std::string> OneWarning() {
         return {"Warning: KT4470.cfg access error"};
@@ -95,6 +103,7 @@ class SettingsFileTest : public ::testing::Test {
 
     std::string dir_, path_;
     std::vector<std::string> warnings_;
+    std::vector<std::string> reasons_;
 };
 
 TEST_F(SettingsFileTest, SavedFileIsTheRecordAndReadsBackIdentically) {
@@ -187,6 +196,10 @@ TEST_F(SettingsFileTest, MissingShortOrNonRegularFileWarnsAndKeepsTheRecord) {
 
     EXPECT_EQ(rec, before);
     EXPECT_EQ(warnings_, std::vector<std::string>(5, OneWarning().front()));
+    const char* const reasons[] = {"does not exist", "holds 4199 bytes, a settings record needs 4200",
+                                   "holds 0 bytes", "not a regular file", "not a regular file"};
+    for (size_t i = 0; i < std::size(reasons); ++i)
+        ExpectReason(i, reasons[i]);
 }
 
 TEST_F(SettingsFileTest, ReadOnlyFileWarnsOnReadAndOnSaveAndIsNeverChanged) {
@@ -203,6 +216,8 @@ TEST_F(SettingsFileTest, ReadOnlyFileWarnsOnReadAndOnSaveAndIsNeverChanged) {
     rec.SetPortIndex(3);
     EXPECT_FALSE(WriteCFGFile(path_, rec, Recorder()));
     EXPECT_EQ(warnings_.size(), 2u);
+    ExpectReason(0, "is read-only");
+    ExpectReason(1, "is read-only");
     EXPECT_EQ(Slurp(path_), original);
 #ifndef _WIN32
     EXPECT_EQ(Mode(path_), 0444u);
@@ -238,6 +253,7 @@ TEST_F(SettingsFileTest, FailedWriteLeavesTheOldFileWholeAndNoTemporaryFile) {
     EXPECT_FALSE(WriteCFGFile(path_, rec, Recorder(), stuck));
 
     EXPECT_EQ(warnings_, std::vector<std::string>(2, OneWarning().front()));
+    ExpectReason(0, "No space left");
     EXPECT_EQ(Slurp(path_), original);
     EXPECT_EQ(Entries(), std::vector<std::string>{"KT4470.cfg"});
 
@@ -287,7 +303,7 @@ TEST_F(SettingsFileTest, FailureIsReportedOnceWithTheWarningCaption) {
         shown.emplace_back(text, caption);
     }));
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].first, "KT4470.cfg access error");
+    EXPECT_EQ(shown[0].first.rfind("KT4470.cfg access error\r\n", 0), 0u) << shown[0].first;
     EXPECT_EQ(shown[0].second, "Warning");
 }
 

@@ -57,7 +57,8 @@ TEST(Programs, Kt4470StartsInItsFolder) {
     char pattern[] = "/tmp/kt_programs_XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     const fs::path tmp = pattern;
-    // A settings file of its own, so no warning box stops the start.
+    // A settings file of its own, all zero bytes: it loads as an empty record
+    // without a word (a missing one would stop the start with a warning box).
     const fs::path seed = tmp / "seed.cfg";
     std::ofstream(seed, std::ios::binary) << std::string(kt::config::kRecordSize, '\0');
     const struct {

@@ -178,7 +178,8 @@ TEST_F(AbonentsPageTest, ControlsTextsNamesAndHandlers) {
 }
 
 // Each button's bytes in direct mode, its monitor line, and what it leaves in
-// the edit; a refused number or typo sends nothing.
+// the edit; a refused number or typo sends nothing and says why, in the
+// status bar and as the edit's tool tip until it is edited.
 TEST_F(AbonentsPageTest, NumberAndPhoneBookCommandsOnTheWire) {
     auto& f = StartOnPty();
     const struct {
@@ -187,19 +188,25 @@ TEST_F(AbonentsPageTest, NumberAndPhoneBookCommandsOnTheWire) {
         std::string text;  // typed into the slot's edit
         std::string sent;  // command; empty: nothing goes out
         std::string shown;
-        std::string after;  // the edit afterwards
+        std::string after;     // the edit afterwards
+        std::string why = {};  // a refusal: the start of its explanation
     } rows[] = {
         {"GetNr", 3, "", "GETNR3", "GETNR3", ""},
         {"ClrNr", 7, "", "CLRNR7", "CLRNR7", ""},
         {"SetNr", 3, "+12345678", "SETNN3,+12345678", "SETNN3,+12345678", "+12345678"},
         {"SetNr", 5, "1234567890123456789012", "SETNN5,12345678901234567890", "SETNN5,12345678901234567890",
          "1234567890123456789012"},
-        {"SetNr", 2, "1+2", "", "", "1+2"},
+        {"SetNr", 2, "1+2", "", "", "1+2", "Alarm number 2 not sent: its 2nd character \"+\" is not a digit"},
+        {"SetNr", 4, "12", "", "", "12", "Alarm number 4 not sent: it has fewer than 3 characters"},
+        {"SetNr", 1, "", "", "", "", "Alarm number 1 not sent: it is empty"},
+        {"SetNr", 6, "a12", "", "", "a12",
+         "Alarm number 6 not sent: its 1st character \"a\" is not \"+\" or a digit"},
         {"ReadPB", 1, "", "  GETPB", "GETPB", ""},
         {"ToPhoneBook", 1, "", "SETPB1 +99", "SETPB1 +99", "+99"},
         {"ToPhoneBook", 4, "", "SETPB4,+99", "SETPB4,+99", "+99"},
         {"ToPhoneBook", 2, "+4917 12", "SETPB2,+4917 12", "SETPB2,+4917 12", "+4917 12"},
-        {"ToPhoneBook", 6, "0x12", "", "", "0x12"},  // a typo stays as typed
+        {"ToPhoneBook", 6, "0x12", "", "", "0x12",  // a typo stays as typed
+         "Phone book number 6 not sent: its 2nd character \"x\" is not a digit"},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(std::string(r.button) + " " + std::to_string(r.slot) + " " + r.text);
@@ -213,6 +220,15 @@ TEST_F(AbonentsPageTest, NumberAndPhoneBookCommandsOnTheWire) {
         if (r.sent.empty()) {
             EXPECT_EQ(pty.ReadAll(30), "");
             EXPECT_EQ(f.MemoS->Text(), "");  // Clear ran all the same
+            const std::string bar = f.StatusBar1->currentMessage().toStdString();
+            EXPECT_EQ(bar.rfind(r.why, 0), 0u) << bar;
+            EXPECT_NE(bar.find(alarm ? "(an alarm number starts with" : "(a phone book number starts with"),
+                      std::string::npos)
+                << bar;
+            EXPECT_EQ(C(edit)->toolTip().toStdString(), bar);
+            SetText(edit, r.text + "0");
+            EXPECT_TRUE(C(edit)->toolTip().isEmpty());
+            SetText(edit, r.text);
         } else {
             ExpectSent(r.sent);
             EXPECT_EQ(f.MemoS->Text(), r.shown + "\r\n");

@@ -61,46 +61,78 @@ TEST_F(Commands, ClearRestoresTheSavedSkipStateAndKeepsTheMonitor) {
     EXPECT_FALSE(f.Engine().RawMode);
 }
 
-TEST_F(Commands, ExitSavesOnlyWhenAsked) {
-    auto& f = Start();
-    f.show();
-    f.mainPage->BRnumber->setText("+4930123");
-    f.ExitBtnClick();
-    EXPECT_FALSE(f.isVisible());
-    EXPECT_FALSE(std::filesystem::exists(dir / "KT4470.cfg"));
-
-    auto& g = Start();
-    g.show();
-    g.serialPage->SaveSettingAfterExitCB->setChecked(true);
-    g.mainPage->BRnumber->setText("+4930123");
-    g.Exit1->trigger();  // "File" -> "Exit" does the same
-    EXPECT_FALSE(g.isVisible());
-    const config::ConfigRecord rec = SavedRecord();
-    EXPECT_EQ(rec.ModuleNumber(), "+4930123");
-    EXPECT_TRUE(rec.SaveOnExit());
-
-    // The close box never saves.
-    std::filesystem::remove(dir / "KT4470.cfg");
-    auto& h = Start();
-    h.show();
-    h.serialPage->SaveSettingAfterExitCB->setChecked(true);
-    h.close();
-    EXPECT_FALSE(std::filesystem::exists(dir / "KT4470.cfg"));
-}
-
-// A settings file that cannot be written: the warning shows and the program
-// still ends.
-TEST_F(Commands, ExitWithAnUnwritableSettingsFileWarnsAndStillCloses) {
-    auto& f = Start();
-    f.show();
-    std::filesystem::create_directory(dir / "KT4470.cfg");  // not writable as a file, even for root
-    f.serialPage->SaveSettingAfterExitCB->setChecked(true);
-    messages.clear();
-    f.ExitBtnClick();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, "KT4470.cfg access error");
-    EXPECT_FALSE(f.isVisible());
-    EXPECT_TRUE(std::filesystem::is_directory(dir / "KT4470.cfg"));
+// The close box does what "Exit" does: saved first when "Save Setting after
+// Exit" is ticked; otherwise changed pages are saved, discarded or kept open
+// as the operator answers. A save that fails keeps the window open unless
+// the operator discards the settings.
+TEST_F(Commands, CloseBoxAndExitSaveOrAsk) {
+    using app::Answer;
+    enum class Way { CloseBox, ExitButton, ExitItem };
+    const struct {
+        const char* what;
+        bool option, change, unwritable;
+        Way way;
+        Answer answer;  // to the question, if one is asked
+        int questions;
+        bool closes, saved;
+    } cases[] = {
+        {"option: close box saves", true, true, false, Way::CloseBox, Answer::Cancel, 0, true, true},
+        {"option: Exit saves", true, true, false, Way::ExitButton, Answer::Cancel, 0, true, true},
+        {"nothing changed", false, false, false, Way::CloseBox, Answer::Cancel, 0, true, false},
+        {"changed: Save", false, true, false, Way::CloseBox, Answer::Save, 1, true, true},
+        {"changed: Discard", false, true, false, Way::ExitItem, Answer::Discard, 1, true, false},
+        {"changed: Cancel", false, true, false, Way::ExitButton, Answer::Cancel, 1, false, false},
+        {"option, save fails: Cancel", true, true, true, Way::CloseBox, Answer::Cancel, 1, false, false},
+        {"option, save fails: Discard", true, true, true, Way::ExitButton, Answer::Discard, 1, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(dir / "KT4470.cfg");
+        auto& f = Start();
+        f.show();
+        if (c.option) f.serialPage->SaveSettingAfterExitCB->setChecked(true);
+        if (c.change) f.mainPage->BRnumber->setText("+4930123");
+        if (c.unwritable)
+            std::filesystem::create_directory(dir / "KT4470.cfg");  // not writable, even for root
+        questions.clear();
+        messages.clear();
+        answerQuestion = [&c](const app::Question&) { return c.answer; };
+        switch (c.way) {
+            case Way::CloseBox:
+                f.close();
+                break;
+            case Way::ExitButton:
+                f.ExitBtnClick();
+                break;
+            case Way::ExitItem:
+                f.Exit1->trigger();
+                break;
+        }
+        EXPECT_EQ(!f.isVisible(), c.closes);
+        EXPECT_TRUE(messages.empty());  // a question, not a box on top of it
+        ASSERT_EQ(questions.size(), static_cast<size_t>(c.questions));
+        if (c.unwritable) {
+            EXPECT_EQ(questions[0].text.rfind("KT4470.cfg access error\r\n", 0), 0u) << questions[0].text;
+            EXPECT_NE(questions[0].text.find("not a regular file"), std::string::npos) << questions[0].text;
+            EXPECT_EQ(questions[0].defaultButton, Answer::Cancel);
+            EXPECT_TRUE(std::filesystem::is_directory(dir / "KT4470.cfg"));
+        } else if (c.questions) {
+            EXPECT_EQ(questions[0].buttons,
+                      (std::vector<Answer>{Answer::Save, Answer::Discard, Answer::Cancel}));
+            EXPECT_EQ(questions[0].defaultButton, Answer::Save);
+            if (!c.closes) {
+                EXPECT_TRUE(f.PagesDiffer());  // kept open, changes and all
+            }
+            EXPECT_EQ(std::filesystem::exists(dir / "KT4470.cfg"), c.saved);
+        }
+        if (c.saved) {
+            EXPECT_EQ(SavedRecord().ModuleNumber(), "+4930123");
+            EXPECT_EQ(SavedRecord().SaveOnExit(), c.option);
+        } else if (!c.unwritable) {
+            EXPECT_FALSE(std::filesystem::exists(dir / "KT4470.cfg"));
+        }
+    }
+    std::filesystem::remove_all(dir / "KT4470.cfg");
 }
 
 TEST_F(Commands, SaveSettingKeepsFieldsItDoesNotOwnByteForByte) {

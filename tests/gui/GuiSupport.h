@@ -47,6 +47,8 @@ struct ShownMessage {
 class FixedClock : public protocol::IClock {
   public:
     protocol::LocalTime Now() const override { return {2026, 12, 6, 17, 40, 5}; }
+    int64_t SteadyMs() const override { return steadyMs; }
+    int64_t steadyMs = 0;  // the monotonic time; the test moves it on
 };
 
 // A working directory of its own, removed afterwards.
@@ -110,6 +112,7 @@ class WindowTest : public ::testing::Test {
         o.clock = &clock;
         o.manualTimers = true;
         o.answerRule = answerRule;
+        o.settingsFile = settingsFile;
         o.showMessage = [this](const std::string& t, const std::string& c, protocol::MsgIcon i) {
             messages.push_back({t, c, i});
         };
@@ -129,6 +132,7 @@ class WindowTest : public ::testing::Test {
 
     std::filesystem::path dir;
     std::optional<std::string> dataDirBefore;
+    std::filesystem::path settingsFile;  // given at start (empty: KT4470.cfg in dir)
     FixedClock clock;
     // The answer rule of the window's runs (tests of long runs shorten it).
     protocol::AnswerRule answerRule;

@@ -16,7 +16,8 @@ TEST_F(Startup, WithoutSettingsFileWarnsOnceAndRunsOnCom1At2400) {
     auto& f = Start();
 
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, "KT4470.cfg access error");
+    EXPECT_EQ(messages[0].text,
+              "KT4470.cfg access error\r\n" + (dir / "KT4470.cfg").string() + " does not exist");
     EXPECT_EQ(messages[0].caption, "Warning");
     EXPECT_EQ(f.serialPage->RadioGroupPort->ItemIndex(), 0);
     EXPECT_EQ(f.serialPage->RadioGroupRate->ItemIndex(), 0);

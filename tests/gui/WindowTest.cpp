@@ -22,6 +22,11 @@
 namespace kt::test {
 namespace {
 
+// A caption without its mnemonic mark.
+std::string Plain(QString text) {
+    return text.remove('&').toStdString();
+}
+
 using Composition = WindowTest;
 
 TEST_F(Composition, PagesInOrderWithCaptionsAndNames) {
@@ -39,7 +44,7 @@ TEST_F(Composition, PagesInOrderWithCaptionsAndNames) {
         EXPECT_EQ(f.PageControl1->tabText(i).toStdString(), expected[i].second) << i;
     }
     EXPECT_EQ(f.PageControl1->currentIndex(), 0);
-    EXPECT_EQ(f.windowTitle().toStdString(), "KT4470QD25E");
+    EXPECT_EQ(f.windowTitle().toStdString(), "KT4470.cfg - KT4470QD25E");  // the settings file's name
     EXPECT_EQ(f.size(), QSize(881, 703));
 }
 
@@ -73,39 +78,57 @@ TEST_F(Composition, SharedControlsAndMenusByName) {
     EXPECT_TRUE(f.Status->isReadOnly());
     EXPECT_TRUE(f.mainPage->DeleteSMS->isHidden());
 
-    // Menus: File -> About, Exit; Option -> KTM447QD-RT (hidden), Save Setting, the four module runs,
-    // Traffic...
-    const auto menus = f.menuBar()->findChildren<QMenu*>(Qt::FindDirectChildrenOnly);
-    std::vector<std::string> titles;
-    for (auto* a : f.menuBar()->actions())
-        titles.push_back(a->text().toStdString());
-    EXPECT_EQ(titles, (std::vector<std::string>{"File", "Option"}));
+    // Menus by object name and caption (mnemonics aside), in order.
+    const auto items = [](QWidget* menu) {
+        std::vector<std::pair<std::string, std::string>> shown;
+        for (QAction* a : menu->actions())
+            if (!a->isSeparator()) shown.emplace_back(a->objectName().toStdString(), Plain(a->text()));
+        return shown;
+    };
+    using Items = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(items(f.menuBar()), (Items{{"", "File"}, {"", "Option"}}));
     auto* file = f.menuBar()->actions()[0]->menu();
     auto* option = f.menuBar()->actions()[1]->menu();
     ASSERT_TRUE(file && option);
-    ASSERT_FALSE(file->actions().isEmpty());
-    EXPECT_EQ(file->actions().back()->text().toStdString(), "Exit");
-    EXPECT_EQ(file->actions().back()->objectName().toStdString(), "Exit1");
-    EXPECT_EQ(f.About1->text().toStdString(), "About");
-    EXPECT_TRUE(file->actions().contains(f.About1));
-    ASSERT_EQ(option->actions().size(), 7);
-    EXPECT_EQ(option->actions()[0]->objectName().toStdString(), "KTM447QD1");
-    EXPECT_EQ(option->actions()[0]->text().toStdString(), "KTM447QD-RT");
-    EXPECT_FALSE(option->actions()[0]->isVisible());
-    EXPECT_EQ(option->actions()[1]->objectName().toStdString(), "SaveSetting1");
-    EXPECT_EQ(option->actions()[1]->text().toStdString(), "Save Setting");
-    const std::pair<const char*, const char*> runs[] = {
-        {"WriteAllSettings1", "Write All Settings to Module..."},
-        {"WriteChanges1", "Write Changes to Module..."},
-        {"VerifyModule1", "Verify Module..."},
-        {"ReadSettings1", "Read Settings from Module..."},
+    EXPECT_EQ(items(file), (Items{{"OpenSettings1", "Open Settings..."},
+                                  {"SaveSettingsAs1", "Save Settings As..."},
+                                  {"About1", "About"},
+                                  {"Exit1", "Exit"}}));
+    EXPECT_EQ(items(option), (Items{{"KTM447QD1", "KTM447QD-RT"},
+                                    {"SaveSetting1", "Save Setting"},
+                                    {"WriteAllSettings1", "Write All Settings to Module..."},
+                                    {"WriteChanges1", "Write Changes to Module..."},
+                                    {"VerifyModule1", "Verify Module..."},
+                                    {"ReadSettings1", "Read Settings from Module..."},
+                                    {"Traffic1", "Traffic..."}}));
+    EXPECT_FALSE(f.KTM447QD1->isVisible());
+}
+
+// Every menu and item has a mnemonic of its own ("&File", "&Option"), also
+// items added after the menus were built; the common shortcuts.
+TEST_F(Composition, MenusHaveMnemonicsAndShortcuts) {
+    auto& f = Start();
+    EXPECT_EQ(f.menuBar()->actions()[0]->text().toStdString(), "&File");
+    EXPECT_EQ(f.menuBar()->actions()[1]->text().toStdString(), "&Option");
+    QMenu* option = f.menuBar()->actions()[1]->menu();
+    option->addAction("Later Item");  // as another part of the window may add one
+    const auto check = [](QWidget* menu) {
+        std::set<QChar> used;
+        for (QAction* a : menu->actions()) {
+            if (a->isSeparator()) continue;
+            const QString text = a->text();
+            const qsizetype at = text.indexOf('&');
+            ASSERT_GE(at, 0) << text.toStdString();
+            EXPECT_TRUE(used.insert(text[at + 1].toLower()).second) << text.toStdString();
+        }
     };
-    for (int k = 0; k < 4; ++k) {
-        EXPECT_EQ(option->actions()[k + 2]->objectName().toStdString(), runs[k].first);
-        EXPECT_EQ(option->actions()[k + 2]->text().toStdString(), runs[k].second);
+    check(f.menuBar());
+    for (QAction* top : f.menuBar()->actions()) {
+        emit top->menu()->aboutToShow();
+        check(top->menu());
     }
-    EXPECT_EQ(option->actions()[6]->objectName().toStdString(), "Traffic1");
-    EXPECT_EQ(option->actions()[6]->text().toStdString(), "Traffic...");
+    EXPECT_EQ(f.SaveSetting1->shortcut(), QKeySequence("Ctrl+S"));
+    EXPECT_EQ(f.Exit1->shortcut(), QKeySequence("Ctrl+Q"));
 }
 
 TEST_F(Composition, AboutShowsVersionAndLicence) {

@@ -1,6 +1,7 @@
 // The terminal's own protocol engine and serial driver against the built
 // kt4470-sim, through the link the simulator makes: direct mode and the whole
-// SMS path (read-all, submission, inbox poll).
+// SMS path (read-all, submission, inbox poll), and what the operator is told
+// of a command that got no answer, was refused or is on its way by SMS.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -41,6 +42,13 @@ class EngineOnSim : public ::testing::Test {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         return done();
+    }
+
+    // The notices since the last call.
+    std::vector<std::string> Notices() {
+        std::vector<std::string> taken;
+        taken.swap(win.notices);
+        return taken;
     }
 
     TempDir dir;
@@ -84,6 +92,108 @@ TEST_F(EngineOnSim, SmsModeReadAllSubmitAndInbox) {
     eng.SendCMGL("AT+CMGL=0");
     ASSERT_TRUE(RunUntil([&] { return !eng.InboxText.empty(); }, false));
     EXPECT_EQ(eng.InboxText, "VR: KT4470QD25E SIM 1.0");
+}
+
+// The engine's side of the no-answer notice (the window test has the silent
+// module): an answer still queued in the port when the time-out passes
+// counts, a run that reports its own answers gets no notice, and a closed
+// port refuses the send and says why.
+TEST_F(EngineOnSim, DirectModeNoAnswerNoticeAndRefusedSend) {
+    Start({"--mode", "module"});
+    Notices();
+    eng.Clear();
+    ASSERT_TRUE(eng.SendSMS("  GETST"));
+    // The answer waits in the port: the engine polls only every 4 s after a send.
+    for (int i = 0; i < 400 && port.Backend().QueuedInput() == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_GT(port.Backend().QueuedInput(), 0);
+    clock.steadyMs += protocol::AnswerRule::kDefaultTimeoutMs;
+    eng.Timer1Timer();
+    EXPECT_TRUE(Notices().empty());
+    const std::string memo = win.MemoText(protocol::Memo::SmsInput);
+    EXPECT_EQ(memo.find("No answer"), std::string::npos) << memo;
+    EXPECT_NE(memo.find("ST:"), std::string::npos) << memo;
+
+    port.ClosePort();
+    Start({"--mode", "module", "--silent"});
+    win.runUnderWay = true;
+    ASSERT_TRUE(eng.SendSMS("GETVR"));
+    clock.steadyMs += protocol::AnswerRule::kDefaultTimeoutMs;
+    eng.Timer1Timer();
+    EXPECT_TRUE(Notices().empty());
+    win.runUnderWay = false;
+
+    port.ClosePort();
+    win.busyCursor = false;
+    EXPECT_FALSE(eng.SendSMS("GETST"));
+    EXPECT_FALSE(win.busyCursor);
+    const auto refused = Notices();
+    ASSERT_EQ(refused.size(), 1u);
+    EXPECT_EQ(refused[0].rfind("GETST not sent: COM1 -> ", 0), 0u) << refused[0];
+    EXPECT_NE(refused[0].find(": the port is closed, pick it again to reopen it"), std::string::npos)
+        << refused[0];
+}
+
+// The status field says where a single SMS command stands, in words: from
+// the submission to the answer read from the inbox, a refused submission in
+// the modem's words, and an answer that does not come.
+TEST_F(EngineOnSim, SmsModeSaysWhereTheCommandStands) {
+    const std::string number = "+4917012345";
+    const struct {
+        std::vector<std::string> args;
+        std::vector<std::string> states;  // the status field, in order
+        std::string last;                 // the last notice
+    } cases[] = {
+        {{}, {"submitting", "submitted", "waiting for the answer", "answer received"}, "answer received"},
+        {{"--fail-submit", "1"},
+         {"submitting", "submitted", "not submitted"},
+         "not submitted: +CMS ERROR: 38"},
+        {{"--sms-delay", "3600"},
+         {"submitting", "submitted", "waiting for the answer", "no answer"},
+         "no answer"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.states.back());
+        std::vector<std::string> args = {"--mode", "modem", "--module-number", number};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        port.ClosePort();
+        Start(args);
+        eng.ResetState();
+        win.smsMode = true;
+        win.moduleNumber = number;
+        Notices();
+        std::vector<std::string> states;
+        const auto track = [&] {
+            if (states.empty() || states.back() != win.statusText) states.push_back(win.statusText);
+            return states.size() == c.states.size() && states.back() == c.states.back();
+        };
+        eng.Clear();
+        ASSERT_TRUE(eng.SendSMS("  GETVR"));
+        // Until the modem has answered the submission.
+        ASSERT_TRUE(RunUntil(
+            [&] {
+                track();
+                return states.size() >= 3 && !eng.ModemBusy;
+            },
+            true));
+        if (c.states.back() == "answer received") {
+            eng.SendCMGL("AT+CMGL=0");
+            ASSERT_TRUE(RunUntil(track, false));
+        } else if (c.states.back() == "no answer") {
+            // Lost once the time-out has passed and the inbox was listed since.
+            eng.InboxPollInterval = 1;
+            for (int tick = 0; tick < protocol::kSmsAnswerTimeoutMs / 1000 + 40 && !track(); ++tick) {
+                eng.Timer1Timer();
+                if (eng.InboxPolling) {
+                    ASSERT_TRUE(RunUntil([&] { return !eng.InboxPolling; }, false));
+                }
+            }
+        }
+        EXPECT_EQ(states, c.states);
+        const auto notices = Notices();
+        ASSERT_FALSE(notices.empty());
+        EXPECT_EQ(notices.back(), "SMS GETVR: " + c.last);
+    }
 }
 
 }  // namespace

@@ -46,6 +46,8 @@ class FakeWindow : public protocol::IWindow {
     void ShowMessage(const std::string& text, const std::string& caption, protocol::MsgIcon icon) override {
         messages.push_back({text, caption, icon});
     }
+    void ShowNotice(const std::string& text) override { notices.push_back(text); }
+    bool RunReportsAnswers() const override { return runUnderWay; }
 
     protocol::MemoLines& Lines(protocol::Memo memo) {
         return memo == protocol::Memo::SmsInput ? smsInput : monitor;
@@ -71,18 +73,22 @@ class FakeWindow : public protocol::IWindow {
     std::string statusText = "Setting Mode";
     bool busyCursor = false;
     std::vector<ShownMessage> messages;
+    std::vector<std::string> notices;  // status bar lines ("" takes the last back)
+    bool runUnderWay = false;
 };
 
 // A clock the test sets.
 class FakeClock : public protocol::IClock {
   public:
     protocol::LocalTime Now() const override { return now; }
+    int64_t SteadyMs() const override { return steadyMs; }
     void Set(int hour, int minute, int second = 0) {
         now.hour = hour;
         now.minute = minute;
         now.second = second;
     }
     protocol::LocalTime now{2026, 12, 6, 17, 40, 5};
+    int64_t steadyMs = 0;  // the monotonic time; the test moves it on
 };
 
 }  // namespace kt::test
