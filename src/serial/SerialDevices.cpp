@@ -11,6 +11,8 @@ namespace kt::serial {
 
 namespace fs = std::filesystem;
 
+// Windows has no /dev to list: the helpers exist for the POSIX listing only.
+#ifndef _WIN32
 namespace {
 
 // Orders names with their digit runs compared as numbers.
@@ -74,6 +76,7 @@ bool UartFitted(const fs::path& root, const std::string& name) {
 }
 
 }  // namespace
+#endif
 
 std::vector<SerialDevice> ListSerialDevices(const std::string& rootText) {
     std::vector<SerialDevice> list;
