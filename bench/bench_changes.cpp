@@ -70,6 +70,22 @@ void Accumulate(LineTotals& into, const LineTotals& t) {
     into.seconds += t.seconds;
 }
 
+// Sends the commands once per iteration and reports the line's totals.
+void Measure(benchmark::State& state, const std::vector<std::string>& commands) {
+    LineTotals total;
+    size_t runs = 0;
+    for (auto _ : state) {
+        const LineTotals t = Run(commands);
+        if (t.commands == 0) {
+            state.SkipWithError("kt4470-sim did not start");
+            return;
+        }
+        Accumulate(total, t);
+        ++runs;
+    }
+    Report(state, total, runs);
+}
+
 // A module given a template once; five settings of different pages change.
 void BM_WriteFiveChangedSettings(benchmark::State& state) {
     kt::config::ConfigRecord before;
@@ -87,18 +103,7 @@ void BM_WriteFiveChangedSettings(benchmark::State& state) {
     std::vector<std::string> commands;
     for (const auto& c : changed)
         commands.push_back(c.command);
-    LineTotals total;
-    size_t runs = 0;
-    for (auto _ : state) {
-        const LineTotals t = Run(commands);
-        if (t.commands == 0) {
-            state.SkipWithError("kt4470-sim did not start");
-            return;
-        }
-        Accumulate(total, t);
-        ++runs;
-    }
-    Report(state, total, runs);
+    Measure(state, commands);
 }
 BENCHMARK(BM_WriteFiveChangedSettings)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -107,18 +112,7 @@ void BM_VerifyEverythingReportable(benchmark::State& state) {
     std::vector<std::string> commands;
     for (const auto& r : kt::protocol::ReportRequests(false))
         commands.push_back(r.command);
-    LineTotals total;
-    size_t runs = 0;
-    for (auto _ : state) {
-        const LineTotals t = Run(commands);
-        if (t.commands == 0) {
-            state.SkipWithError("kt4470-sim did not start");
-            return;
-        }
-        Accumulate(total, t);
-        ++runs;
-    }
-    Report(state, total, runs);
+    Measure(state, commands);
 }
 BENCHMARK(BM_VerifyEverythingReportable)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
