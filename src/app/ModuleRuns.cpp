@@ -220,14 +220,22 @@ void TForm1::WriteChanges1Click() {
     StartRun(std::move(plan), std::move(transport), &q);
 }
 
+namespace {
+// A run of every request the module can answer, for "Verify" and "Read".
+RunPlan ReportPlan(const char* caption, const ModuleReport& report) {
+    RunPlan plan;
+    plan.caption = caption;
+    plan.noun = "requests";
+    for (const auto& r : report.Requests())
+        plan.commands.push_back(r.command);
+    return plan;
+}
+}  // namespace
+
 void TForm1::VerifyModule1Click() {
     if (!RunAllowed(kVerifyCaption)) return;
     auto report = std::make_shared<ModuleReport>(Config.AlternateModule());
-    RunPlan plan;
-    plan.caption = kVerifyCaption;
-    plan.noun = "requests";
-    for (const auto& r : report->Requests())
-        plan.commands.push_back(r.command);
+    RunPlan plan = ReportPlan(kVerifyCaption, *report);
     plan.after = [report](size_t index, const CommandOutcome& outcome, RunTally::Outcome) {
         if (outcome.answered)
             report->Answer(index, outcome.answer);
@@ -253,11 +261,7 @@ void TForm1::VerifyModule1Click() {
 void TForm1::ReadSettings1Click() {
     if (!RunAllowed(kReadCaption)) return;
     auto report = std::make_shared<ModuleReport>(Config.AlternateModule());
-    RunPlan plan;
-    plan.caption = kReadCaption;
-    plan.noun = "requests";
-    for (const auto& r : report->Requests())
-        plan.commands.push_back(r.command);
+    RunPlan plan = ReportPlan(kReadCaption, *report);
     plan.after = [this, report](size_t index, const CommandOutcome& outcome, RunTally::Outcome) {
         if (!outcome.answered) {
             report->NoAnswer(index);
